@@ -1,0 +1,53 @@
+#include "Configuracion.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
+    setWindowTitle(QStringLiteral("Configuración"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+    setFixedSize(406, 297);
+
+    btnOK = new QPushButton(QStringLiteral("&Ok"), this);
+    btnOK->setObjectName(QStringLiteral("btnOK"));
+    btnOK->setGeometry(304, 32, 81, 33);
+    btnOK->setDefault(true);
+    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+
+    btnCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
+    btnCancelar->setGeometry(304, 80, 81, 33);
+    connect(btnCancelar, &QPushButton::clicked, this, &QDialog::reject);
+
+    tabConfig = new QTabWidget(this);
+    tabConfig->setObjectName(QStringLiteral("tabConfig"));
+    tabConfig->setGeometry(8, 8, 273, 273);
+
+    auto* pantalla = new QWidget;
+    pantalla->setObjectName(QStringLiteral("tabPantalla"));
+    radioManos = new GrupoRadio(QStringLiteral("Ver manos"), pantalla);
+    radioManos->setObjectName(QStringLiteral("radioManos"));
+    radioManos->setGeometry(16, 16, 177, 105);
+    radioManos->AgregarItem(QStringLiteral("No"));
+    radioManos->AgregarItem(QStringLiteral("Si (sin pintar)"));
+    radioManos->AgregarItem(QStringLiteral("Si (pintadas)"));
+    radioTeclado = new GrupoRadio(QStringLiteral("Pintar teclado"), pantalla);
+    radioTeclado->setObjectName(QStringLiteral("radioTeclado"));
+    radioTeclado->setGeometry(16, 136, 177, 89);
+    radioTeclado->AgregarItem(QStringLiteral("No"));
+    radioTeclado->AgregarItem(QStringLiteral("Si"));
+    tabConfig->addTab(pantalla, QStringLiteral("&Pantalla"));
+
+    auto* sonidos = new QWidget;
+    sonidos->setObjectName(QStringLiteral("tabSonidos"));
+    chkSonidoTecla = new QCheckBox(QStringLiteral("Al teclear"), sonidos);
+    chkSonidoTecla->setObjectName(QStringLiteral("chkSonidoTecla"));
+    chkSonidoTecla->setGeometry(25, 32, 150, 17);
+    chkSonidoLeccion = new QCheckBox(QStringLiteral("Al terminar una lección"), sonidos);
+    chkSonidoLeccion->setObjectName(QStringLiteral("chkSonidoLeccion"));
+    chkSonidoLeccion->setGeometry(25, 64, 150, 17);
+    tabConfig->addTab(sonidos, QStringLiteral("&Sonidos"));
+}

@@ -1,0 +1,105 @@
+// The main window: start-up and shut-down, the commands and their gating, and the run of an
+// exercise from its display to its verdict.
+#pragma once
+
+#include <QMainWindow>
+#include <string>
+
+#include "catalogue/Catalogo.h"
+#include "keyboard/PanelTeclado.h"
+#include "keyboard/TeclaQt.h"
+#include "keyboard/Traduccion.h"
+#include "practica/Practica.h"
+#include "store/Configuracion.h"
+
+class QAction;
+class QLabel;
+class QTimer;
+
+class TfrmPulsoteclado : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmPulsoteclado(QWidget* padre = nullptr);
+    ~TfrmPulsoteclado() override;
+
+    // ---- state
+    teclado::TraductorTeclas Traductor;  // MayusculasActivas and AcentoPendiente
+    bool EnEjercicio = false;
+    std::uint16_t Escritos = 0;
+    std::uint16_t UnidadActual = 1, LeccionActual = 1, EjercicioActual = 1;
+    almacen::TConfiguracion Configuracion{};
+    practica::Reloj Tiempo;       // Horas, Minutos, Segundos
+    std::string TextoEscrito;     // Windows-1252, as typed
+
+    catalogo::Posicion Actual() const { return {UnidadActual, LeccionActual, EjercicioActual}; }
+
+    // ---- commands
+    void ElegirEjercicio();
+    void AlternarEjercicio();
+    void MostrarGrafico();
+    void Configurar(int pagina);
+    void MostrarSobrePrograma();
+    void Terminar();
+    void PonerModoEspera();
+    void PonerModoEjercicio();
+    void MostrarMensaje(std::string_view l1, std::string_view l2 = {}, std::string_view l3 = {},
+                        std::string_view l4 = {}, std::string_view l5 = {});
+
+    // ---- exercise run
+    void SiguienteEjercicio();
+    void MostrarEjercicio();
+    void TeclaPulsada(std::uint16_t vk, std::uint8_t modificadores);
+    void TeclaSoltada(std::uint16_t vk, std::uint8_t modificadores);
+    void CorregirEjercicio(std::uint16_t vk, std::uint8_t modificadores);
+    void SonidoTecla();
+    void SonidoResultado(bool correcto);
+    void RelojTimer();
+
+    // ---- display settings
+    void MostrarManos();
+    void PintarTeclado();
+    void AplicarPantalla();
+
+    // ---- progress file
+    void CargarConfiguracion();
+    bool GuardarConfiguracion();  // false when the file could not be written (already reported)
+
+    // ---- controls
+    Panel* panelLecciones = nullptr;
+    Panel* lblReloj = nullptr;
+    PanelTeclado* panelTeclado = nullptr;
+    QLabel* imgManos = nullptr;
+    QLabel* imgManosPintadas = nullptr;
+    QLabel* lblTextoOrigen = nullptr;
+    QLabel* lblTextoEscrito = nullptr;
+    QLabel* lblLinea = nullptr;
+    QTimer* Reloj = nullptr;
+    QAction* menuAbrir = nullptr;
+    QAction* menuEmpezar = nullptr;
+    QAction* menuGrafico = nullptr;
+    QAction* menuTerminar = nullptr;
+    QAction* menuCfgPantalla = nullptr;
+    QAction* menuCfgSonidos = nullptr;
+    QAction* menuSobreProg = nullptr;
+    Panel* Boton(const char* nombre) const { return panelTeclado->Tecla(nombre); }
+
+    // Physical key events, as the window receives them.
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    bool focusNextPrevChild(bool) override { return false; }  // Tab is a key being practised
+
+private:
+    void FormCreate();
+    void CrearMenu();
+    void ColocarTextos();
+    void PintarModo(bool ejercicio);
+
+    TeclasQt teclasQt_;
+    bool sonidosPreparados_ = false;
+    bool cerrando_ = false;
+};

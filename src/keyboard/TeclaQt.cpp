@@ -1,0 +1,40 @@
+#include "keyboard/TeclaQt.h"
+
+#include <QKeyEvent>
+
+#include "keyboard/Traduccion.h"
+
+using teclado::Ranura;
+using teclado::TeclaFisica;
+
+TeclaFisica TeclaDeQtKey(int k) {
+    using namespace teclado;
+    auto t = [](std::uint16_t vk, Ranura r = Ranura::Ninguna) { return TeclaFisica{vk, r, true}; };
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return t(static_cast<std::uint16_t>('A' + (k - Qt::Key_A)));
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return t(static_cast<std::uint16_t>('0' + (k - Qt::Key_0)));
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return t(static_cast<std::uint16_t>(VK_F1 + (k - Qt::Key_F1)));
+    switch (k) {
+    case Qt::Key_Space: return t(VK_SPACE);
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return t(VK_RETURN);
+    case Qt::Key_Backspace: return t(VK_BACK);
+    case Qt::Key_Escape: return t(VK_ESCAPE);
+    case Qt::Key_Tab: return t(VK_TAB);
+    case Qt::Key_CapsLock: return t(VK_CAPITAL);
+    case Qt::Key_Shift: return t(VK_SHIFT, Ranura::ShiftIzq);
+    case Qt::Key_Control: return t(VK_CONTROL, Ranura::CtrlIzq);
+    case Qt::Key_Alt: return t(VK_MENU, Ranura::AltIzq);
+    case Qt::Key_AltGr: return t(0, Ranura::AltGr);
+    default: return {};
+    }
+}
+
+int TeclasQt::Traducir(const QKeyEvent& e, teclado::EventoTecla salida[2]) {
+    const bool pulsada = e.type() == QEvent::KeyPress;
+    // X11 sends a key-up before every repeated key-down; only the key-downs count.
+    if (!pulsada && e.isAutoRepeat()) return 0;
+    TeclaFisica t = teclado::TeclaDeCodigoX11(e.nativeScanCode());
+    if (!t.conocida) t = TeclaDeQtKey(e.key());
+    if (!t.conocida) return 0;
+    return pulsada ? fisico_.Pulsar(t, salida) : fisico_.Soltar(t, salida);
+}

@@ -1,0 +1,53 @@
+// Every modal box, beep and sound of the program goes through this interface, so tests replace
+// it and never block.
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QDialog;
+class QWidget;
+class QSoundEffect;
+
+class Plataforma {
+public:
+    virtual ~Plataforma() = default;
+    // Information box with one OK button; lines separated by '\n'.
+    virtual void MostrarMensaje(QWidget* padre, const QString& texto) = 0;
+    // Error box (a file that cannot be read or written, with the system's reason).
+    virtual void MostrarError(QWidget* padre, const QString& texto) = 0;
+    // Yes/No question; true for Yes.
+    virtual bool Preguntar(QWidget* padre, const QString& texto) = 0;
+    // The default beep: a short click carried by the program.
+    virtual void Pitido() = 0;
+    // Plays a WAV file and returns when it has ended; false when it cannot be played.
+    virtual bool ReproducirSonido(const QString& ruta) = 0;
+    // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
+    virtual int EjecutarDialogo(QDialog& dialogo) = 0;
+    // Sound output set-up, done once the window is on screen so start-up never waits for audio.
+    virtual void PrepararSonidos() {}
+};
+
+Plataforma& LaPlataforma();
+// Installs another implementation (tests); null restores the real one.
+void EstablecerPlataforma(Plataforma* p);
+
+// The real one: Qt message boxes and Qt Multimedia.
+class PlataformaQt : public Plataforma {
+public:
+    PlataformaQt();
+    ~PlataformaQt() override;
+    void MostrarMensaje(QWidget* padre, const QString& texto) override;
+    void MostrarError(QWidget* padre, const QString& texto) override;
+    bool Preguntar(QWidget* padre, const QString& texto) override;
+    void Pitido() override;
+    bool ReproducirSonido(const QString& ruta) override;
+    int EjecutarDialogo(QDialog& dialogo) override;
+    void PrepararSonidos() override;
+
+private:
+    std::unique_ptr<QSoundEffect> clic_;
+};
+
+// Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.
+int DuracionWavMs(const QString& ruta);

@@ -1,0 +1,18 @@
+#include "platform/Rutas.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace rutas {
+
+QString CarpetaPrograma() { return QCoreApplication::applicationDirPath(); }
+
+QString FicheroConfiguracion() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString nombre = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (nombre.isEmpty()) nombre = QStringLiteral("pulsoteclado");
+    return base + QStringLiteral("/Pulsoteclado/") + nombre + QStringLiteral(".cfg");
+}
+
+}  // namespace rutas
