@@ -2,6 +2,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
 #include "catalogue/Cp1252.h"
 
@@ -9,6 +10,17 @@ namespace {
 
 // Whether the exercise is done, kept beside the tick so that a flipped tick can be put back.
 constexpr int kRolHecho = Qt::UserRole + 1;
+
+// Rows 13 pixels high, as many to the page as the list was laid out for.
+class FilaBaja : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& opcion, const QModelIndex& indice) const override {
+        QSize s = QStyledItemDelegate::sizeHint(opcion, indice);
+        s.setHeight(13);
+        return s;
+    }
+};
 
 QString DesdeCp1252(std::string_view s) {
     QString r;
@@ -56,6 +68,7 @@ TfrmLecciones::TfrmLecciones(QWidget* padre) : QDialog(padre) {
     chkTemas->setSelectionMode(QAbstractItemView::SingleSelection);
     chkTemas->setSortingEnabled(false);
     chkTemas->setUniformItemSizes(true);
+    chkTemas->setItemDelegate(new FilaBaja(chkTemas));
     connect(chkTemas, &QListWidget::itemChanged, this, &TfrmLecciones::chkTemasClickCheck);
 
     btnAceptar = new QPushButton(QStringLiteral("&Aceptar"), this);
@@ -88,8 +101,11 @@ void TfrmLecciones::chkTemasClickCheck(QListWidgetItem* item) {
     const QVariant hecho = item->data(kRolHecho);
     if (!hecho.isValid()) return;
     const Qt::CheckState debida = hecho.toBool() ? Qt::Checked : Qt::Unchecked;
+    if (item->checkState() == debida) return;
     // Putting the tick back raises the change again; by then it matches and nothing more happens.
-    if (item->checkState() != debida) item->setCheckState(debida);
+    item->setCheckState(debida);
+    // A click on the tick box, like the space bar, leaves that item the selected one.
+    chkTemas->setCurrentItem(item);
 }
 
 catalogo::Posicion TfrmLecciones::LeerPosicion(const QString& textoItem) {

@@ -24,6 +24,9 @@
 #include "platform/Rutas.h"
 #include "platform/Texto.h"
 
+// The pictures and the click live in a static library: their resources must be registered by hand.
+static void RegistrarRecursos() { Q_INIT_RESOURCE(recursos); }
+
 namespace {
 
 const QColor kGrisMedio(160, 160, 164);
@@ -47,6 +50,7 @@ QPixmap CargarManos(const char* recurso) {
 }  // namespace
 
 TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
+    RegistrarRecursos();
     setObjectName(QStringLiteral("frmPulsoteclado"));
     setWindowTitle(QStringLiteral("Pulsoteclado"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |

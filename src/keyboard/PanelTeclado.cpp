@@ -116,6 +116,9 @@ void Panel::paintEvent(QPaintEvent*) {
     if (!titulo_.isEmpty()) {
         QFont f = font();
         f.setUnderline(subrayado_);
+        // Long captions ("Bloq.Mayú.", "BloqNum") shrink until they fit their key.
+        const int disponible = r.width() - 2;
+        while (f.pixelSize() > 7 && QFontMetrics(f).horizontalAdvance(titulo_) > disponible) f.setPixelSize(f.pixelSize() - 1);
         p.setFont(f);
         p.setPen(pal.color(QPalette::ButtonText));
         p.drawText(r.adjusted(izquierda_ ? 4 : 0, 0, 0, 0),

@@ -24,7 +24,7 @@ inline constexpr std::uint32_t kShiftIzq = 50, kAltGr = 108, kIntro = 36, kEspac
 inline std::uint32_t CodigoDeVk(std::uint16_t vk) {
     for (std::uint32_t c = 8; c < 256; ++c) {
         const teclado::TeclaFisica t = teclado::TeclaDeCodigoX11(c);
-        if (t.conocida && t.vk == vk && t.ranura == teclado::Ranura::Ninguna) return c;
+        if (t.conocida && t.vk == vk) return c;
     }
     throw std::logic_error("no physical key for virtual key " + std::to_string(vk));
 }

@@ -1,0 +1,65 @@
+// What the window tests share: a platform that records instead of blocking, a scratch per-user
+// data folder, and physical key events carrying X11 key codes.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <functional>
+#include <string_view>
+
+#include "../comun/Mecanografo.h"
+#include "platform/Plataforma.h"
+
+class PlataformaPrueba : public Plataforma {
+public:
+    QStringList mensajes, errores, preguntas, sonidos;
+    int pitidos = 0;
+    bool respuesta = false;       // answer to every question
+    bool sonidoReproducible = true;
+    std::function<int(QDialog&)> alDialogo = [](QDialog&) { return int(QDialog::Rejected); };
+    QStringList dialogos;         // class names of the dialogs run
+
+    void MostrarMensaje(QWidget*, const QString& t) override { mensajes << t; }
+    void MostrarError(QWidget*, const QString& t) override { errores << t; }
+    bool Preguntar(QWidget*, const QString& t) override { preguntas << t; return respuesta; }
+    void Pitido() override { ++pitidos; }
+    bool ReproducirSonido(const QString& ruta) override { sonidos << ruta; return sonidoReproducible; }
+    int EjecutarDialogo(QDialog& d) override {
+        dialogos << QString::fromLatin1(d.metaObject()->className());
+        return alDialogo(d);
+    }
+};
+
+// A scratch home for the progress file and the recording platform, for one test.
+struct Entorno {
+    QTemporaryDir dir;
+    PlataformaPrueba plataforma;
+    Entorno() {
+        qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        EstablecerPlataforma(&plataforma);
+    }
+    ~Entorno() { EstablecerPlataforma(nullptr); }
+    QString Fichero() const { return dir.path() + QStringLiteral("/Pulsoteclado/") + QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() + QStringLiteral(".cfg"); }
+};
+
+// One physical key event, as the X server sends it (Qt::Key left unknown so only the code counts).
+inline void Fisica(QWidget* w, std::uint32_t codigo, bool abajo, bool repeticion = false) {
+    QKeyEvent e(abajo ? QEvent::KeyPress : QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, codigo, 0, 0,
+                QString(), repeticion);
+    QApplication::sendEvent(w, &e);
+}
+
+inline void Golpe(QWidget* w, std::uint32_t codigo) {
+    Fisica(w, codigo, true);
+    Fisica(w, codigo, false);
+}
+
+// Types a Windows-1252 text with the physical keys that produce it.
+inline void Teclear(QWidget* w, std::string_view texto) {
+    for (const prueba::Golpe& g : prueba::Teclear(texto)) Fisica(w, g.codigo, g.abajo);
+}
