@@ -1,6 +1,9 @@
 #include "platform/Plataforma.h"
 
+#include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -24,8 +27,26 @@ void EstablecerPlataforma(Plataforma* p) { g_otra = p; }
 PlataformaQt::PlataformaQt() = default;
 PlataformaQt::~PlataformaQt() = default;
 
+namespace {
+// Ctrl+C copies the text of the box, so a result can be kept or pasted elsewhere.
+class CajaMensaje : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (e->matches(QKeySequence::Copy)) {
+            QGuiApplication::clipboard()->setText(text());
+            return;
+        }
+        QMessageBox::keyPressEvent(e);
+    }
+};
+}  // namespace
+
 void PlataformaQt::MostrarMensaje(QWidget* padre, const QString& texto) {
-    QMessageBox::information(padre, QStringLiteral("Pulsoteclado"), texto);
+    CajaMensaje caja(QMessageBox::Information, QStringLiteral("Pulsoteclado"), texto, QMessageBox::Ok, padre);
+    caja.exec();
 }
 
 void PlataformaQt::MostrarError(QWidget* padre, const QString& texto) {
@@ -43,14 +64,15 @@ bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
 }
 
 void PlataformaQt::PrepararSonidos() {
-    if (clic_) return;
-    clic_ = std::make_unique<QSoundEffect>();
+    if (clic_ || !QCoreApplication::instance()) return;
+    clic_ = new QSoundEffect(QCoreApplication::instance());
     clic_->setSource(QUrl(QStringLiteral("qrc:/sonidos/clic.wav")));
     clic_->setVolume(0.6f);
 }
 
 void PlataformaQt::Pitido() {
     PrepararSonidos();
+    if (!clic_) return;
     // Restart the click on every key, so fast typing gives one click per key.
     if (clic_->isPlaying()) clic_->stop();
     clic_->play();

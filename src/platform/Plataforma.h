@@ -2,12 +2,12 @@
 // it and never block.
 #pragma once
 
+#include <QPointer>
+#include <QSoundEffect>
 #include <QString>
-#include <memory>
 
 class QDialog;
 class QWidget;
-class QSoundEffect;
 
 class Plataforma {
 public:
@@ -46,7 +46,8 @@ public:
     void PrepararSonidos() override;
 
 private:
-    std::unique_ptr<QSoundEffect> clic_;
+    // Owned by the application object, so it goes before the audio system does.
+    QPointer<QSoundEffect> clic_;
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.
