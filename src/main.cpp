@@ -6,8 +6,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pulsoteclado"));
     QApplication::setDesktopFileName(QStringLiteral("pulsoteclado"));
+    TfrmPulsoteclado ventana;  // registers the resources, the icon among them
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/imagenes/pulsoteclado.png")));
-    TfrmPulsoteclado ventana;
     ventana.show();
     return QApplication::exec();
 }

@@ -166,23 +166,21 @@ void PruebaVentana::ordenesEnReposoAbrenSuDialogo() {
     QCOMPARE(w->Actual(), (Posicion{2, 3, 4}));
     QVERIFY(w->TextoEscrito.empty());
     // Settings: OK applies the display at once, Cancel changes nothing.
-    e.plataforma.alDialogo = [](QDialog& d) {
-        auto* c = qobject_cast<TfrmConfiguracion*>(&d);
-        c->radioManos->PonerItemIndex(2);
-        c->radioTeclado->PonerItemIndex(1);
-        c->chkSonidoTecla->setChecked(true);
-        return int(QDialog::Rejected);
+    // Every control changed, then the dialog closed with the given result.
+    auto cambiarTodo = [](int resultado) {
+        return [resultado](QDialog& d) {
+            auto* c = qobject_cast<TfrmConfiguracion*>(&d);
+            c->radioManos->PonerItemIndex(2);
+            c->radioTeclado->PonerItemIndex(1);
+            c->chkSonidoTecla->setChecked(true);
+            return resultado;
+        };
     };
+    e.plataforma.alDialogo = cambiarTodo(QDialog::Rejected);
     w->Configurar(0);
     QCOMPARE(int(w->Configuracion.VerManos), 0);
     QVERIFY(!w->imgManosPintadas->isVisible());
-    e.plataforma.alDialogo = [](QDialog& d) {
-        auto* c = qobject_cast<TfrmConfiguracion*>(&d);
-        c->radioManos->PonerItemIndex(2);
-        c->radioTeclado->PonerItemIndex(1);
-        c->chkSonidoTecla->setChecked(true);
-        return int(QDialog::Accepted);
-    };
+    e.plataforma.alDialogo = cambiarTodo(QDialog::Accepted);
     w->Configurar(0);
     QCOMPARE(int(w->Configuracion.VerManos), 2);
     QCOMPARE(int(w->Configuracion.SonidoTeclaActivo), 1);
