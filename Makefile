@@ -42,6 +42,9 @@ test-asan: build-asan
 test: test-normal test-asan
 
 bench: build
+	@dpkg-query -W -f='$${Status}\n' pulseaudio 2>/dev/null | grep -q 'install ok installed' || \
+	  $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends pulseaudio
+	cmake --build --preset normal -j $(JOBS) --target benchmarks
 	./tests/bench/ejecutar.sh build/normal
 
 fuzz: deps
