@@ -9,10 +9,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <QtTest>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "../comun/Mecanografo.h"
+#include "Pulsoteclado.h"
 #include "platform/Plataforma.h"
 
 class PlataformaPrueba : public Plataforma {
@@ -62,4 +65,14 @@ inline void Golpe(QWidget* w, std::uint32_t codigo) {
 // Types a Windows-1252 text with the physical keys that produce it.
 inline void Teclear(QWidget* w, std::string_view texto) {
     for (const prueba::Golpe& g : prueba::Teclear(texto)) Fisica(w, g.codigo, g.abajo);
+}
+
+// The main window, shown and active, so that its shortcuts fire.
+inline std::unique_ptr<TfrmPulsoteclado> Ventana() {
+    auto w = std::make_unique<TfrmPulsoteclado>();
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    w->activateWindow();
+    if (!QTest::qWaitForWindowActive(w.get())) qWarning("window not active");
+    return w;
 }

@@ -25,15 +25,6 @@ using catalogo::Posicion;
 
 namespace {
 
-std::unique_ptr<TfrmPulsoteclado> Ventana() {
-    auto w = std::make_unique<TfrmPulsoteclado>();
-    w->show();
-    QApplication::setActiveWindow(w.get());
-    w->activateWindow();
-    if (!QTest::qWaitForWindowActive(w.get())) qWarning("window not active");
-    return w;
-}
-
 void Ir(TfrmPulsoteclado& w, Posicion p) {
     w.UnidadActual = p.Unidad;
     w.LeccionActual = p.Leccion;
