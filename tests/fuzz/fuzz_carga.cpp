@@ -12,6 +12,7 @@
 #include <dirent.h>
 
 #include "comun.h"
+#include "../comun/Bloque.h"
 #include "store/CheckSum.h"
 #include "store/Configuracion.h"
 
@@ -22,28 +23,7 @@ using almacen::TConfiguracion;
 using fuzz::Bytes;
 using fuzz::Fallo;
 
-// The block as the file holds it, field by field, little-endian.
-Bytes BloqueDe(const TConfiguracion& c) {
-    Bytes b;
-    b.reserve(almacen::kTamanoBloque);
-    b.push_back(c.Reservado0);
-    b.push_back(c.Reservado1);
-    b.insert(b.end(), std::begin(c.Reservado2), std::end(c.Reservado2));
-    b.push_back(c.VerManos);
-    b.push_back(c.PintarTecladoActivo);
-    b.push_back(c.SonidoTeclaActivo);
-    b.push_back(c.SonidoLeccionActivo);
-    b.insert(b.end(), std::begin(c.Reservado56), std::end(c.Reservado56));
-    for (const auto& u : c.Realizados)
-        for (const auto& l : u) b.insert(b.end(), std::begin(l), std::end(l));
-    for (const auto& u : c.Intentos)
-        for (const auto& l : u)
-            for (std::uint16_t v : l) {
-                b.push_back(static_cast<std::uint8_t>(v));
-                b.push_back(static_cast<std::uint8_t>(v >> 8));
-            }
-    return b;
-}
+using prueba::BloqueDe;
 
 // The same struct from file bytes (the first 3936), field by field.
 TConfiguracion DesdeBytes(const std::uint8_t* b) {

@@ -20,6 +20,7 @@
 
 #include "store/CheckSum.h"
 #include "store/Configuracion.h"
+#include "../comun/Bloque.h"
 
 namespace {
 
@@ -76,28 +77,7 @@ Bytes Patron(std::size_t n, unsigned semilla) {
     return b;
 }
 
-// The block as the file must hold it, built field by field rather than by copying memory.
-Bytes BloqueDe(const TConfiguracion& c) {
-    Bytes b;
-    b.push_back(c.Reservado0);
-    b.push_back(c.Reservado1);
-    b.insert(b.end(), std::begin(c.Reservado2), std::end(c.Reservado2));
-    b.push_back(c.VerManos);
-    b.push_back(c.PintarTecladoActivo);
-    b.push_back(c.SonidoTeclaActivo);
-    b.push_back(c.SonidoLeccionActivo);
-    b.insert(b.end(), std::begin(c.Reservado56), std::end(c.Reservado56));
-    for (int u = 0; u < 7; ++u)
-        for (int l = 0; l < 12; ++l)
-            for (int e = 0; e < 15; ++e) b.push_back(c.Realizados[u][l][e]);
-    for (int u = 0; u < 7; ++u)
-        for (int l = 0; l < 12; ++l)
-            for (int e = 0; e < 15; ++e) {
-                b.push_back(static_cast<std::uint8_t>(c.Intentos[u][l][e]));
-                b.push_back(static_cast<std::uint8_t>(c.Intentos[u][l][e] >> 8));
-            }
-    return b;
-}
+using prueba::BloqueDe;
 
 TConfiguracion Vacia() {
     TConfiguracion c;
@@ -751,16 +731,7 @@ TEST_F(Progreso, MuerteDuranteElGuardadoNuncaDejaUnFicheroRoto) {
     for (int i = 0; i < kMuertes; ++i) {
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            try {
-                for (;;) {
-                    almacen::GuardarConfiguracion(ruta, a);
-                    almacen::GuardarConfiguracion(ruta, b);
-                }
-            } catch (...) {
-            }
-            ::_exit(3);
-        }
+        if (pid == 0) prueba::GuardarSinFin(ruta, a, b);
         // Spread the kills over the first milliseconds and beyond, in no regular step.
         ::usleep(static_cast<useconds_t>((i * 7919) % 12000));
         ASSERT_EQ(::kill(pid, SIGKILL), 0);

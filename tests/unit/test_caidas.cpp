@@ -27,6 +27,7 @@
 
 #include "store/CheckSum.h"
 #include "store/Configuracion.h"
+#include "../comun/Bloque.h"
 
 namespace {
 
@@ -177,16 +178,7 @@ TEST_F(Caidas, DoscientasCuarentaMuertesRepartidasPorTodoElGuardado) {
 
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            try {
-                for (;;) {
-                    almacen::GuardarConfiguracion(ruta, a);
-                    almacen::GuardarConfiguracion(ruta, b);
-                }
-            } catch (...) {
-            }
-            ::_exit(3);
-        }
+        if (pid == 0) prueba::GuardarSinFin(ruta, a, b);
         if (alAzar) {
             ::usleep(static_cast<useconds_t>(retraso));
         } else {

@@ -81,6 +81,15 @@ void CerrarSinPoderGuardar(TfrmPulsoteclado& w, PlataformaPrueba& p, const QStri
     QCOMPARE(p.preguntas.size(), preguntas + 2);
 }
 
+// An exercise done, its save refused with the file and the reason in the box, and the close asked.
+void EjercicioQueNoSePuedeGuardar(TfrmPulsoteclado& w, PlataformaPrueba& p, const QString& fichero, int codigo) {
+    HacerEjercicio(w, p);
+    QVERIFY(!w.GuardarConfiguracion());
+    QCOMPARE(p.errores.size(), 1);
+    QVERIFY2(Nombra(p.errores.first(), fichero, codigo), qPrintable(p.errores.first()));
+    CerrarSinPoderGuardar(w, p, fichero, codigo);
+}
+
 // Root ignores permission bits: while alive, the process acts as the unprivileged user, who is
 // given the scratch tree first. Nothing to do for another user.
 class ComoUsuarioSinPrivilegios {
@@ -191,11 +200,7 @@ void PruebaFallos::carpetaDeSoloLectura() {
             QVERIFY(e.plataforma.errores.isEmpty());
             QCOMPARE(w->Actual(), (Posicion{1, 1, 2}));
             QVERIFY(w->imgManosPintadas->isVisible());
-            HacerEjercicio(*w, e.plataforma);
-            QVERIFY(!w->GuardarConfiguracion());
-            QCOMPARE(e.plataforma.errores.size(), 1);
-            QVERIFY2(Nombra(e.plataforma.errores.first(), fichero, EACCES), qPrintable(e.plataforma.errores.first()));
-            CerrarSinPoderGuardar(*w, e.plataforma, fichero, EACCES);
+            EjercicioQueNoSePuedeGuardar(*w, e.plataforma, fichero, EACCES);
         }
         QCOMPARE(Leer(fichero), previo);
         QCOMPARE(Contenido(carpeta), QStringList{QFileInfo(fichero).fileName()});
@@ -325,11 +330,7 @@ void PruebaFallos::discoLleno() {
         auto w = Ventana();
         QVERIFY2(e.plataforma.errores.isEmpty(), qPrintable(e.plataforma.errores.join(QLatin1Char(10))));
         QCOMPARE(w->Actual(), (Posicion{1, 1, 2}));
-        HacerEjercicio(*w, e.plataforma);
-        QVERIFY(!w->GuardarConfiguracion());
-        QCOMPARE(e.plataforma.errores.size(), 1);
-        QVERIFY2(Nombra(e.plataforma.errores.first(), fichero, ENOSPC), qPrintable(e.plataforma.errores.first()));
-        CerrarSinPoderGuardar(*w, e.plataforma, fichero, ENOSPC);
+        EjercicioQueNoSePuedeGuardar(*w, e.plataforma, fichero, ENOSPC);
     }
     QCOMPARE(Leer(fichero), previo);
     QCOMPARE(Contenido(carpeta), QStringList{QFileInfo(fichero).fileName()});
