@@ -173,8 +173,6 @@ void TfrmPulsoteclado::CrearMenu() {
     connect(menuCfgSonidos, &QAction::triggered, this, [this] { Configurar(1); });
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     menuSobreProg = item(ayuda, "Sobre el programa...", Qt::Key_F1, &TfrmPulsoteclado::MostrarSobrePrograma);
-    for (QAction* a : {menuAbrir, menuEmpezar, menuGrafico, menuTerminar, menuCfgPantalla, menuCfgSonidos, menuSobreProg})
-        a->setObjectName(QString());
     menuAbrir->setObjectName(QStringLiteral("menuAbrir"));
     menuEmpezar->setObjectName(QStringLiteral("menuEmpezar"));
     menuGrafico->setObjectName(QStringLiteral("menuGrafico"));
@@ -197,11 +195,13 @@ void TfrmPulsoteclado::FormCreate() {
 // ---------------------------------------------------------------- commands
 
 void TfrmPulsoteclado::PintarModo(bool ejercicio) {
+    // F6 stays grey and available in both modes; the other five follow the mode.
     const QColor cara = palette().color(QPalette::Button);
-    for (const char* n : {"btnF1", "btnF5", "btnF6", "btnF7", "btnF9", "btnF10"})
-        Boton(n)->PonerColor(ejercicio && std::string_view(n) != "btnF6" ? cara : kGrisMedio);
-    for (const char* n : {"btnF1", "btnF5", "btnF6", "btnF7", "btnF9", "btnF10"})
-        Boton(n)->PonerMostrarPista(!ejercicio || std::string_view(n) == "btnF6");
+    for (const char* n : {"btnF1", "btnF5", "btnF6", "btnF7", "btnF9", "btnF10"}) {
+        const bool activo = !ejercicio || std::string_view(n) == "btnF6";
+        Boton(n)->PonerColor(activo ? kGrisMedio : cara);
+        Boton(n)->PonerMostrarPista(activo);
+    }
     Boton("btnF6")->PonerPista(ejercicio ? QStringLiteral("Terminar ejercicio") : QStringLiteral("Empezar ejercicio"));
 }
 
