@@ -1,6 +1,7 @@
 # Install layout, desktop integration and the Debian package (cpack -G DEB).
 #
-#   <prefix>/lib/pulsoteclado/pulsoteclado    the program, with bien.wav and mal.wav beside it
+#   <prefix>/lib/pulsoteclado/pulsoteclado    the program, with its sound module
+#                                             (pulsoteclado-sonido.so), bien.wav and mal.wav beside it
 #   <prefix>/bin/pulsoteclado                 relative symlink to it
 #   <prefix>/share/applications, icons/hicolor, metainfo, doc/pulsoteclado/copyright
 #
@@ -16,6 +17,9 @@ set(PT_COMPONENTE pulsoteclado)
 
 install(TARGETS pulsoteclado
   RUNTIME DESTINATION ${PT_DIR_PROGRAMA}
+  COMPONENT ${PT_COMPONENTE})
+install(TARGETS pulsoteclado-sonido
+  LIBRARY DESTINATION ${PT_DIR_PROGRAMA}
   COMPONENT ${PT_COMPONENTE})
 install(FILES ${CMAKE_SOURCE_DIR}/data/bien.wav ${CMAKE_SOURCE_DIR}/data/mal.wav
   DESTINATION ${PT_DIR_PROGRAMA}
@@ -84,9 +88,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Los autores de Pulsoteclado <pulsoteclado@example.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The linked libraries, found by dpkg-shlibdeps; they bring libqt6gui6, which also holds the
-# xcb platform plugin and the compose input context (dead keys), and libqt6multimedia6,
-# which plays the sounds through its own PulseAudio output.
+# The linked libraries of the program and of its sound module, found by dpkg-shlibdeps; they
+# bring libqt6gui6, which also holds the xcb platform plugin and the compose input context
+# (dead keys), and libqt6multimedia6, which plays the sounds through its own PulseAudio output.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What is loaded at run time and so invisible to dpkg-shlibdeps: the Wayland platform
 # plugins, and the fonts the windows ask for by name.

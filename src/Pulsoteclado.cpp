@@ -66,13 +66,11 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     cliente->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(cliente);
 
-    // Beneath everything else: the hands pictures, decoded once.
+    // Beneath everything else: the hands pictures, decoded once, when first shown.
     imgManos = new QLabel(cliente);
     imgManos->setObjectName(QStringLiteral("imgManos"));
     imgManosPintadas = new QLabel(cliente);
     imgManosPintadas->setObjectName(QStringLiteral("imgManosPintadas"));
-    imgManos->setPixmap(CargarManos(":/imagenes/manos.jpg"));
-    imgManosPintadas->setPixmap(CargarManos(":/imagenes/manos_pintadas.jpg"));
     for (QLabel* img : {imgManos, imgManosPintadas}) {
         img->setGeometry(24, 268, 449, 281);
         img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -430,10 +428,17 @@ void TfrmPulsoteclado::RelojTimer() {
 // ---------------------------------------------------------------- display settings
 
 void TfrmPulsoteclado::MostrarManos() {
+    auto mostrar = [](QLabel* img, const char* recurso, bool& decodificada) {
+        if (!decodificada) {
+            img->setPixmap(CargarManos(recurso));
+            decodificada = true;
+        }
+        img->show();
+    };
     switch (Configuracion.VerManos) {
     case 0: imgManos->hide(); imgManosPintadas->hide(); break;
-    case 1: imgManos->show(); imgManosPintadas->hide(); break;
-    case 2: imgManos->hide(); imgManosPintadas->show(); break;
+    case 1: mostrar(imgManos, ":/imagenes/manos.jpg", manosDecodificadas_); imgManosPintadas->hide(); break;
+    case 2: imgManos->hide(); mostrar(imgManosPintadas, ":/imagenes/manos_pintadas.jpg", pintadasDecodificadas_); break;
     default: break;
     }
 }
@@ -493,11 +498,19 @@ void TfrmPulsoteclado::closeEvent(QCloseEvent* e) {
 
 void TfrmPulsoteclado::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
-    if (!sonidosPreparados_) {
-        sonidosPreparados_ = true;
+    if (!mostrada_) {
+        mostrada_ = true;
         if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
         setFocus();
-        // Sound output set-up waits until the window is on screen.
+    }
+}
+
+void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
+    QMainWindow::paintEvent(e);
+    if (!sonidosPreparados_) {
+        sonidosPreparados_ = true;
+        // Sound output set-up waits until the first paint of the whole window has been sent to
+        // the screen: the queued call runs after the backing store is flushed.
         QTimer::singleShot(0, this, [] { LaPlataforma().PrepararSonidos(); });
     }
 }

@@ -90,6 +90,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* e) override;
     void showEvent(QShowEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab is a key being practised
 
@@ -100,6 +101,8 @@ private:
     void PintarModo(bool ejercicio);
 
     TeclasQt teclasQt_;
+    bool mostrada_ = false;
     bool sonidosPreparados_ = false;
+    bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
     bool cerrando_ = false;
 };

@@ -1,17 +1,14 @@
 #include "platform/Plataforma.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
-#include <QGuiApplication>
-#include <QKeyEvent>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLibrary>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSoundEffect>
-#include <QTimer>
-#include <QUrl>
+#include <utility>
 
 namespace {
 Plataforma* g_otra = nullptr;
@@ -24,7 +21,7 @@ Plataforma& LaPlataforma() {
 
 void EstablecerPlataforma(Plataforma* p) { g_otra = p; }
 
-PlataformaQt::PlataformaQt() = default;
+PlataformaQt::PlataformaQt(QString carpetaModulo) : carpetaModulo_(std::move(carpetaModulo)) {}
 PlataformaQt::~PlataformaQt() = default;
 
 namespace {
@@ -64,18 +61,23 @@ bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
 }
 
 void PlataformaQt::PrepararSonidos() {
-    if (clic_ || !QCoreApplication::instance()) return;
-    clic_ = new QSoundEffect(QCoreApplication::instance());
-    clic_->setSource(QUrl(QStringLiteral("qrc:/sonidos/clic.wav")));
-    clic_->setVolume(0.6f);
+    if (moduloBuscado_ || !QCoreApplication::instance()) return;
+    moduloBuscado_ = true;
+    const QString carpeta = carpetaModulo_.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaModulo_;
+    // Never unloaded: the motor's code lives in it until the program ends.
+    QLibrary modulo(carpeta + QLatin1Char('/') + QLatin1String(kModuloSonido));
+    auto* crear = reinterpret_cast<CrearMotorSonido*>(modulo.resolve(kCrearMotorSonido));
+    if (!crear) {
+        qWarning("Pulsoteclado: sin sonido: %s", qUtf8Printable(modulo.errorString()));
+        return;
+    }
+    motor_ = crear(QCoreApplication::instance());
 }
 
 void PlataformaQt::Pitido() {
     PrepararSonidos();
-    if (!clic_) return;
-    // Restart the click on every key, so fast typing gives one click per key.
-    if (clic_->isPlaying()) clic_->stop();
-    clic_->play();
+    if (motor_) motor_->Clic();
+    else if (qobject_cast<QApplication*>(QCoreApplication::instance())) QApplication::beep();
 }
 
 int DuracionWavMs(const QString& ruta) {
@@ -105,22 +107,9 @@ int DuracionWavMs(const QString& ruta) {
 bool PlataformaQt::ReproducirSonido(const QString& ruta) {
     const int duracion = DuracionWavMs(ruta);
     if (duracion < 0) return false;
-    QSoundEffect efecto;
-    QEventLoop bucle;
-    bool fallo = false;
-    QObject::connect(&efecto, &QSoundEffect::statusChanged, &bucle, [&] {
-        if (efecto.status() == QSoundEffect::Ready) efecto.play();
-        else if (efecto.status() == QSoundEffect::Error) { fallo = true; bucle.quit(); }
-    });
-    QObject::connect(&efecto, &QSoundEffect::playingChanged, &bucle, [&] {
-        if (!efecto.isPlaying()) bucle.quit();
-    });
+    PrepararSonidos();
     // Never longer than the sound plus one second, whatever the audio output does.
-    QTimer::singleShot(duracion + 1000, &bucle, &QEventLoop::quit);
-    efecto.setSource(QUrl::fromLocalFile(ruta));
-    // Keys pressed meanwhile wait for the verdict box, as if the program were busy playing.
-    bucle.exec(QEventLoop::ExcludeUserInputEvents);
-    return !fallo;
+    return motor_ && motor_->Reproducir(ruta, duracion + 1000);
 }
 
 int PlataformaQt::EjecutarDialogo(QDialog& dialogo) { return dialogo.exec(); }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <QPointer>
-#include <QSoundEffect>
 #include <QString>
+
+#include "platform/Sonido.h"
 
 class QDialog;
 class QWidget;
@@ -32,10 +33,11 @@ Plataforma& LaPlataforma();
 // Installs another implementation (tests); null restores the real one.
 void EstablecerPlataforma(Plataforma* p);
 
-// The real one: Qt message boxes and Qt Multimedia.
+// The real one: Qt message boxes, and the sound module (found in carpetaModulo, by default the
+// program's folder). Without the module the beep is the system bell and no sound plays.
 class PlataformaQt : public Plataforma {
 public:
-    PlataformaQt();
+    explicit PlataformaQt(QString carpetaModulo = {});
     ~PlataformaQt() override;
     void MostrarMensaje(QWidget* padre, const QString& texto) override;
     void MostrarError(QWidget* padre, const QString& texto) override;
@@ -44,10 +46,13 @@ public:
     bool ReproducirSonido(const QString& ruta) override;
     int EjecutarDialogo(QDialog& dialogo) override;
     void PrepararSonidos() override;
+    bool SonidoDisponible() const { return !motor_.isNull(); }
 
 private:
+    QString carpetaModulo_;
+    bool moduloBuscado_ = false;
     // Owned by the application object, so it goes before the audio system does.
-    QPointer<QSoundEffect> clic_;
+    QPointer<MotorSonido> motor_;
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.

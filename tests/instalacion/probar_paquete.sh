@@ -100,6 +100,10 @@ comprobar "falta lib/pulsoteclado/pulsoteclado" test -f "$programa"
 comprobar "lib/pulsoteclado/pulsoteclado no es ejecutable" test -x "$programa"
 comprobar "lib/pulsoteclado/pulsoteclado no es un ELF" \
   test "$(head -c 4 "$programa" 2>/dev/null | od -An -c | tr -d ' ')" = '177ELF'
+modulo="$raiz/usr/lib/pulsoteclado/pulsoteclado-sonido.so"
+comprobar "falta lib/pulsoteclado/pulsoteclado-sonido.so (el sonido)" test -f "$modulo"
+comprobar "pulsoteclado-sonido.so tiene bibliotecas sin resolver" \
+  bash -c '! ldd "$1" | grep -q "not found"' _ "$modulo"
 for s in bien.wav mal.wav; do
   comprobar "$s no está junto al programa o difiere de data/$s" \
     cmp -s "$fuentes/data/$s" "$raiz/usr/lib/pulsoteclado/$s"
