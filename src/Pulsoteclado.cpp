@@ -10,6 +10,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QIconEngine>
+#include <QImageReader>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QScreen>
 #include <QTimer>
@@ -31,15 +34,53 @@ namespace {
 
 const QColor kGrisMedio(160, 160, 164);
 
-// Alt pressed and released alone must not move focus into the menu bar: Alt is a key being
-// practised. Alt with a menu's letter still opens the menu.
-class EstiloSinNavegacionAlt : public QProxyStyle {
+// Builds the base style's icon the first time it is drawn or measured.
+class IconoDiferido : public QIconEngine {
 public:
+    IconoDiferido(QStyle* estilo, QStyle::StandardPixmap sp) : estilo_(estilo), sp_(sp) {}
+    void paint(QPainter* p, const QRect& r, QIcon::Mode m, QIcon::State s) override {
+        Icono().paint(p, r, Qt::AlignCenter, m, s);
+    }
+    QPixmap pixmap(const QSize& t, QIcon::Mode m, QIcon::State s) override { return Icono().pixmap(t, m, s); }
+    QSize actualSize(const QSize& t, QIcon::Mode m, QIcon::State s) override { return Icono().actualSize(t, m, s); }
+    QList<QSize> availableSizes(QIcon::Mode m, QIcon::State s) override { return Icono().availableSizes(m, s); }
+    QIconEngine* clone() const override { return new IconoDiferido(*this); }
+
+private:
+    const QIcon& Icono() {
+        if (!hecho_ && estilo_) icono_ = estilo_->standardIcon(sp_);
+        hecho_ = true;
+        return icono_;
+    }
+    QPointer<QStyle> estilo_;
+    QStyle::StandardPixmap sp_;
+    QIcon icono_;
+    bool hecho_ = false;
+};
+
+class EstiloPulsoteclado : public QProxyStyle {
+public:
+    // Alt pressed and released alone must not move focus into the menu bar: Alt is a key being
+    // practised. Alt with a menu's letter still opens the menu.
     int styleHint(StyleHint h, const QStyleOption* o, const QWidget* w, QStyleHintReturn* r) const override {
         if (h == QStyle::SH_MenuBar_AltKeyNavigation) return 0;
         return QProxyStyle::styleHint(h, o, w, r);
     }
+    // The menu bar's extension button, never shown (the three menus always fit), gets its picture
+    // only if it is ever drawn: reading that picture loads and probes every image plug-in.
+    QIcon standardIcon(StandardPixmap sp, const QStyleOption* o, const QWidget* w) const override {
+        if (sp == SP_ToolBarHorizontalExtensionButton && !o) return QIcon(new IconoDiferido(baseStyle(), sp));
+        return QProxyStyle::standardIcon(sp, o, w);
+    }
 };
+
+// The program's icon, for the window and its dialogs. Read as the PNG it is: a reader left to
+// guess the format loads every image plug-in first.
+void PonerIconoPrograma() {
+    QImageReader lector(QStringLiteral(":/imagenes/pulsoteclado.png"), "png");
+    lector.setAutoDetectImageFormat(false);
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(lector.read())));
+}
 
 QPixmap CargarManos(const char* recurso) {
     QFile f(QString::fromLatin1(recurso));
@@ -146,9 +187,9 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
 TfrmPulsoteclado::~TfrmPulsoteclado() = default;
 
 void TfrmPulsoteclado::CrearMenu() {
-    auto* estilo = new EstiloSinNavegacionAlt;
-    estilo->setParent(menuBar());
-    menuBar()->setStyle(estilo);
+    // The application's style, set before the menu bar exists: the bar takes its extension
+    // button's picture from it when it is made.
+    if (!dynamic_cast<EstiloPulsoteclado*>(QApplication::style())) QApplication::setStyle(new EstiloPulsoteclado);
     auto item = [this](QMenu* m, const char* texto, int tecla, void (TfrmPulsoteclado::*orden)()) {
         QAction* a = m->addAction(QString::fromUtf8(texto));
         if (tecla) a->setShortcut(QKeySequence(tecla));
@@ -509,9 +550,12 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
     QMainWindow::paintEvent(e);
     if (!sonidosPreparados_) {
         sonidosPreparados_ = true;
-        // Sound output set-up waits until the first paint of the whole window has been sent to
-        // the screen: the queued call runs after the backing store is flushed.
-        QTimer::singleShot(0, this, [] { LaPlataforma().PrepararSonidos(); });
+        // The icon and the sound output wait until the first paint of the whole window has been
+        // sent to the screen: the queued call runs after the backing store is flushed.
+        QTimer::singleShot(0, this, [] {
+            PonerIconoPrograma();
+            LaPlataforma().PrepararSonidos();
+        });
     }
 }
 

@@ -6,8 +6,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pulsoteclado"));
     QApplication::setDesktopFileName(QStringLiteral("pulsoteclado"));
-    TfrmPulsoteclado ventana;  // registers the resources, the icon among them
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/imagenes/pulsoteclado.png")));
+    TfrmPulsoteclado ventana;  // sets the program's icon once it has painted itself
     ventana.show();
     return QApplication::exec();
 }

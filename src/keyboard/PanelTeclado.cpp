@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 
 // ---------------------------------------------------------------- Panel
 
@@ -38,12 +39,51 @@ void Panel::PonerColor(const QColor& c) {
 void Panel::PonerTitulo(const QString& t) {
     if (titulo_ == t) return;
     titulo_ = t;
+    anchoFuenteTitulo_ = -1;
     update();
 }
 
 void Panel::PonerSubrayado(bool s) {
     subrayado_ = s;
+    anchoFuenteTitulo_ = -1;
     update();
+}
+
+void Panel::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::FontChange) anchoFuenteTitulo_ = -1;
+    QWidget::changeEvent(e);
+}
+
+int Panel::AnchoTitulo() const {
+    int bordes = 0;
+    if (exterior_ != Bisel::Ninguno) bordes += anchoBisel_;
+    if (interior_ != Bisel::Ninguno) bordes += 1;
+    return width() - 2 * bordes - 2;
+}
+
+void Panel::AjustarTitulo() {
+    const int disponible = AnchoTitulo();
+    if (anchoFuenteTitulo_ == disponible) return;
+    QFont f = font();
+    f.setUnderline(subrayado_);
+    int ancho = QFontMetrics(f).horizontalAdvance(titulo_);
+    if (ancho > disponible && f.pixelSize() > kPixelesPequenos) {
+        f.setPixelSize(kPixelesPequenos);
+        ancho = QFontMetrics(f).horizontalAdvance(titulo_);
+    }
+    fuenteTitulo_ = f;
+    escalaTitulo_ = ancho > disponible && disponible > 0 ? static_cast<double>(disponible) / ancho : 1.0;
+    anchoFuenteTitulo_ = disponible;
+}
+
+const QFont& Panel::FuenteTitulo() {
+    AjustarTitulo();
+    return fuenteTitulo_;
+}
+
+double Panel::EscalaTitulo() {
+    AjustarTitulo();
+    return escalaTitulo_;
 }
 
 void Panel::PonerAlineacionIzquierda(bool izquierda) {
@@ -114,15 +154,19 @@ void Panel::paintEvent(QPaintEvent*) {
     p.translate(d, d);
     if (leyenda_ != Leyenda::Ninguna) PintarLeyenda(p);
     if (!titulo_.isEmpty()) {
-        QFont f = font();
-        f.setUnderline(subrayado_);
-        // Long captions ("Bloq.Mayú.", "BloqNum") shrink until they fit their key.
-        const int disponible = r.width() - 2;
-        while (f.pixelSize() > 7 && QFontMetrics(f).horizontalAdvance(titulo_) > disponible) f.setPixelSize(f.pixelSize() - 1);
-        p.setFont(f);
+        p.setFont(FuenteTitulo());
         p.setPen(pal.color(QPalette::ButtonText));
-        p.drawText(r.adjusted(izquierda_ ? 4 : 0, 0, 0, 0),
-                   (izquierda_ ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter | Qt::TextSingleLine, titulo_);
+        QRectF t = r.adjusted(izquierda_ ? 4 : 0, 0, 0, 0);
+        if (const double e = EscalaTitulo(); e < 1) {
+            // Narrowed towards the side it is aligned to: the box widens by as much as it shrinks.
+            const double eje = izquierda_ ? t.left() : t.center().x();
+            p.translate(eje, 0);
+            p.scale(e, 1);
+            p.translate(-eje, 0);
+            t.setWidth(t.width() / e);
+            if (!izquierda_) t.moveCenter(QPointF(eje, t.center().y()));
+        }
+        p.drawText(t, (izquierda_ ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter | Qt::TextSingleLine, titulo_);
     }
 }
 
@@ -145,10 +189,7 @@ void Panel::PintarLeyenda(QPainter& p) {
     };
     switch (leyenda_) {
     case Leyenda::Simbolos: {
-        QFont f = font();
-        f.setPixelSize(11);
-        f.setBold(true);
-        p.setFont(f);
+        p.setFont(font());
         p.setPen(tinta);
         const QRectF mitadAbajo(a.left(), a.center().y() - 1, a.width() * 0.6, a.height() / 2 + 1);
         const QRectF mitadArriba(a.left() + a.width() * 0.4, a.top() - 1, a.width() * 0.6, a.height() / 2 + 1);
@@ -412,12 +453,12 @@ PanelTeclado::PanelTeclado(QWidget* padre) : Panel(padre) {
     setFixedSize(775, 240);
     QFont f(QStringLiteral("Liberation Sans"));
     f.setPixelSize(11);
+    setFont(f);  // the keys inherit it
     for (const DefTecla& d : Disposicion()) {
         auto* k = new Panel(this);
         k->setObjectName(QString::fromLatin1(d.nombre));
         k->setGeometry(d.x, d.y, d.ancho, d.alto);
         k->PonerAnchoBisel(2);
-        k->setFont(f);
         if (d.titulo) k->PonerTitulo(QString::fromUtf8(d.titulo));
         if (d.leyenda != Leyenda::Ninguna)
             k->PonerLeyenda(d.leyenda, d.area, QString::fromUtf8(d.abajo ? d.abajo : ""),
@@ -436,7 +477,7 @@ PanelTeclado::PanelTeclado(QWidget* padre) : Panel(padre) {
                           {"PanelMayusculas", 44, "lblCapsLock", "Bloq. May.", 54},
                           {"PanelScroll", 84, "lblScrollLock", "Bloq. Scroll", 94}};
     QFont fl = f;
-    fl.setPixelSize(9);
+    fl.setPixelSize(kPixelesPequenos);
     Panel* creadas[3] = {};
     for (int i = 0; i < 3; ++i) {
         auto* luz = new Panel(luces_);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QRect>
 #include <QString>
@@ -43,6 +44,14 @@ public:
     bool MostrarPista() const { return mostrarPista_; }
     void PonerMostrarPista(bool m);
     void PonerAlineacionIzquierda(bool izquierda);
+    // The caption's font: the panel's own, or the small size of the lock-light labels when the
+    // caption is too wide for the panel; and the horizontal scale (1 or less) that narrows a
+    // caption still too wide at the small size. Only two sizes ever get loaded for the keys.
+    const QFont& FuenteTitulo();
+    double EscalaTitulo();
+    // The width a caption may take: inside the bevels, less a pixel each side.
+    int AnchoTitulo() const;
+    static constexpr int kPixelesPequenos = 9;
 
 signals:
     void Pulsado();
@@ -50,6 +59,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent*) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void PintarLeyenda(class QPainter& p);
@@ -60,6 +70,10 @@ private:
     QColor color_;
     bool colorPropio_ = false;
     QString titulo_;
+    void AjustarTitulo();
+    QFont fuenteTitulo_;
+    double escalaTitulo_ = 1;
+    int anchoFuenteTitulo_ = -1;  // the width the caption was fitted to; -1: to be fitted
     bool subrayado_ = false;
     bool izquierda_ = false;
     Leyenda leyenda_ = Leyenda::Ninguna;

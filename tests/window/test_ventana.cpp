@@ -474,6 +474,36 @@ void PruebaVentana::geometriaDelTeclado() {
     QCOMPARE(w->lblReloj->geometry(), QRect(2, 2, 50, 18));
     QCOMPARE(w->imgManos->geometry(), QRect(24, 268, 449, 281));
     QCOMPARE(PanelTeclado::TeclasDeEscritura().size(), std::size_t(55));
+
+    // Every caption fits inside its key's bevels: at the key's own size, else at the small size,
+    // narrowed only when even that is too wide. The function keys and letters keep the full size.
+    int pequenos = 0, estrechados = 0;
+    for (const DefTecla& d : PanelTeclado::Disposicion()) {
+        if (!d.titulo) continue;
+        Panel* k = w->Boton(d.nombre);
+        const QFont& f = k->FuenteTitulo();
+        const double ancho = QFontMetricsF(f).horizontalAdvance(k->Titulo()) * k->EscalaTitulo();
+        QVERIFY2(ancho <= k->AnchoTitulo() + 0.5, d.nombre);
+        QVERIFY2(f.pixelSize() == k->font().pixelSize() || f.pixelSize() == Panel::kPixelesPequenos, d.nombre);
+        if (f.pixelSize() == Panel::kPixelesPequenos) ++pequenos;
+        else QCOMPARE(k->EscalaTitulo(), 1.0);
+        if (k->EscalaTitulo() < 1) {
+            ++estrechados;
+            QVERIFY2(QFontMetrics(f).horizontalAdvance(k->Titulo()) > k->AnchoTitulo(), d.nombre);
+        }
+    }
+    for (const char* n : {"btnESC", "btnF10", "btnA", "btnEnye", "btnCeTrencada", "Panel55", "btnPuntoNum"})
+        QCOMPARE(w->Boton(n)->FuenteTitulo().pixelSize(), 11);
+    QVERIFY(pequenos > 0);
+    QVERIFY(estrechados > 0);
+    // A caption set afterwards is fitted again.
+    Panel* f1 = w->Boton("btnF1");
+    f1->PonerTitulo(QStringLiteral("Una leyenda muy larga"));
+    QVERIFY(f1->EscalaTitulo() < 1);
+    QCOMPARE(f1->FuenteTitulo().pixelSize(), Panel::kPixelesPequenos);
+    f1->PonerTitulo(QStringLiteral("F1"));
+    QCOMPARE(f1->FuenteTitulo().pixelSize(), 11);
+    QCOMPARE(f1->EscalaTitulo(), 1.0);
 }
 
 void PruebaVentana::coloresYManos() {
