@@ -38,8 +38,10 @@ bool Nombra(const QString& texto, const QString& objeto, int codigo) {
     return texto.contains(QStringLiteral("«") + objeto + QStringLiteral("»")) && texto.contains(Motivo(codigo));
 }
 
-// A valid progress file with exercise 1.1.1 done in 5 attempts and the painted hands.
+// A valid progress file with exercise 1.1.1 done in 5 attempts and the painted hands, its folder
+// made first; returns its bytes.
 QByteArray PrepararProgreso(const QString& ruta) {
+    QDir().mkpath(QFileInfo(ruta).path());
     almacen::TConfiguracion c{};
     almacen::ConfiguracionPorDefecto(c);
     c.Realizados[0][0][0] = 1;
@@ -188,7 +190,6 @@ void PruebaFallos::carpetaDeSoloLectura() {
     Entorno e;
     const QString fichero = e.Fichero();
     const QString carpeta = QFileInfo(fichero).path();
-    QDir().mkpath(carpeta);
     const QByteArray previo = PrepararProgreso(fichero);
     Permisos(carpeta, 0555);
     {
@@ -283,7 +284,6 @@ void PruebaFallos::discoLleno() {
         Entorno e;
         const QString fichero = e.Fichero();
         const QString carpeta = QFileInfo(fichero).path();
-        QDir().mkpath(carpeta);
         const QByteArray previo = PrepararProgreso(fichero);
         auto w = Ventana();
         QVERIFY(e.plataforma.errores.isEmpty());
@@ -323,7 +323,6 @@ void PruebaFallos::discoLleno() {
     qputenv("XDG_DATA_HOME", QFile::encodeName(e.dir.path() + QStringLiteral("/disco")));
     const QString fichero = QString(e.Fichero()).replace(e.dir.path(), e.dir.path() + QStringLiteral("/disco"));
     const QString carpeta = QFileInfo(fichero).path();
-    QDir().mkpath(carpeta);
     const QByteArray previo = PrepararProgreso(fichero);
     QVERIFY(disco.Llenar());
     {
