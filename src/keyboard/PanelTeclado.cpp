@@ -116,14 +116,14 @@ void Panel::mouseReleaseEvent(QMouseEvent* e) {
 
 namespace {
 
+// One-pixel lines as filled rectangles: the raster engine fills those directly, where a line
+// goes through the pen's stroker (about ten times the work, for ~500 lines per keyboard paint).
 void Marco(QPainter& p, QRect r, int ancho, const QColor& arribaIzq, const QColor& abajoDer) {
     for (int i = 0; i < ancho; ++i) {
-        p.setPen(arribaIzq);
-        p.drawLine(r.left(), r.top(), r.right() - 1, r.top());
-        p.drawLine(r.left(), r.top(), r.left(), r.bottom() - 1);
-        p.setPen(abajoDer);
-        p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-        p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+        p.fillRect(r.left(), r.top(), r.width() - 1, 1, arribaIzq);
+        p.fillRect(r.left(), r.top(), 1, r.height() - 1, arribaIzq);
+        p.fillRect(r.left(), r.bottom(), r.width(), 1, abajoDer);
+        p.fillRect(r.right(), r.top(), 1, r.height(), abajoDer);
         r.adjust(1, 1, -1, -1);
     }
 }

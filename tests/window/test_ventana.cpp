@@ -58,6 +58,7 @@ private slots:
     void clicYSonidosDeResultado();
     void tecladoEnPantalla();
     void geometriaDelTeclado();
+    void biselesDeLosPaneles();
     void coloresYManos();
     void cerrarDuranteUnEjercicioGuarda();
     void ficherosDanadosYProgresoQuePersiste();
@@ -426,6 +427,45 @@ void PruebaVentana::tecladoEnPantalla() {
     Fisica(w.get(), codigo, true);  // key-up never sent
     QCOMPARE(ultima->BiselExterior(), Panel::Bisel::Elevado);
     QCOMPARE(e.plataforma.mensajes.size(), 1);
+}
+
+void PruebaVentana::biselesDeLosPaneles() {
+    // A two-pixel outer bevel and a one-pixel inner one: light on the top and left edges, dark on
+    // the bottom and right ones, which own the corners they share with the light edges; sunk
+    // swaps the two colours.
+    const QColor luz(250, 250, 250), sombra(40, 40, 40), cara(128, 128, 160);
+    Panel panel;
+    QPalette pal = panel.palette();
+    pal.setColor(QPalette::Light, luz);
+    pal.setColor(QPalette::Dark, sombra);
+    panel.setPalette(pal);
+    panel.PonerColor(cara);
+    panel.PonerAnchoBisel(2);
+    panel.PonerBiselInterior(Panel::Bisel::Hundido);
+    panel.resize(24, 14);
+    const int W = 24, H = 14;
+    for (const bool elevado : {true, false}) {
+        panel.PonerBiselExterior(elevado ? Panel::Bisel::Elevado : Panel::Bisel::Hundido);
+        const QImage img = panel.grab().toImage();
+        const QRgb claro = (elevado ? luz : sombra).rgb(), oscuro = (elevado ? sombra : luz).rgb();
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(img.pixel(i, i), claro);  // top-left corner of each ring
+            QCOMPARE(img.pixel(W - 2 - i, i), claro);
+            QCOMPARE(img.pixel(W - 1 - i, i), oscuro);  // top-right corner: the right edge's
+            QCOMPARE(img.pixel(i, H - 1 - i), oscuro);  // bottom-left corner: the bottom edge's
+            QCOMPARE(img.pixel(i, H - 2 - i), claro);
+            QCOMPARE(img.pixel(W / 2, H - 1 - i), oscuro);
+            QCOMPARE(img.pixel(W - 1 - i, H / 2), oscuro);
+        }
+        // The inner bevel, sunk: dark above and left, light below and right.
+        QCOMPARE(img.pixel(2, H / 2), sombra.rgb());
+        QCOMPARE(img.pixel(W / 2, 2), sombra.rgb());
+        QCOMPARE(img.pixel(W - 3, H / 2), luz.rgb());
+        QCOMPARE(img.pixel(W / 2, H - 3), luz.rgb());
+        // Inside: the face, up to the inner bevel.
+        QCOMPARE(img.pixel(3, 3), cara.rgb());
+        QCOMPARE(img.pixel(W - 4, H - 4), cara.rgb());
+    }
 }
 
 void PruebaVentana::geometriaDelTeclado() {
