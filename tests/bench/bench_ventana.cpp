@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <cstdio>
