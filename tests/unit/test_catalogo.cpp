@@ -42,6 +42,70 @@ TEST(Catalogo, LeccionesSinEjerciciosYOrden) {
 
 namespace {
 
+// Windows-1252 letters: A-Z, a-z and 0xC0-0xFF but for the signs 0xD7 and 0xF7.
+bool Letra(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+}
+bool Mayuscula(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7); }
+bool Digito(unsigned char c) { return c >= '0' && c <= '9'; }
+
+std::string Donde(int u, int l, int e = 0) {
+    return std::to_string(u) + "." + std::to_string(l) + (e ? "." + std::to_string(e) : "");
+}
+
+}  // namespace
+
+// Unit 5 times the learner, so no passage may be much harder to type than another: few capitals
+// (each one a Shift chord) and few digits (off the home rows) in every one of them.
+TEST(Catalogo, PasajesDeVelocidadDeDificultadPareja) {
+    for (int l = 1; l <= catalogo::NumLecciones; ++l)
+        for (int e = 1; e <= catalogo::NumEjercicios; ++e) {
+            if (!catalogo::Existe(5, l, e)) continue;
+            const std::string_view t = catalogo::Texto(5, l, e);
+            size_t letras = 0, mayusculas = 0, digitos = 0;
+            for (unsigned char c : t) {
+                letras += Letra(c);
+                mayusculas += Mayuscula(c);
+                digitos += Digito(c);
+            }
+            EXPECT_LE(mayusculas * 100, letras * 4) << Donde(5, l, e) << ": capitals above 4 % of the letters";
+            EXPECT_LE(digitos * 100, t.size() * 3) << Donde(5, l, e) << ": digits above 3 % of the characters";
+        }
+}
+
+// The prose lessons are where ¿ and ¡ are practised in context: every lesson of units 4 and 5 holds
+// a question and an exclamation, and the two units begin words with each capital accented vowel.
+TEST(Catalogo, LaProsaPracticaPreguntasExclamacionesYMayusculasConTilde) {
+    const std::string vocales = "\xC1\xC9\xCD\xD3\xDA";  // Á É Í Ó Ú
+    int iniciales[5] = {};
+    const auto abreYCierra = [](std::string_view t, char abre, char cierra) {
+        const size_t a = t.find(abre);
+        return a != std::string_view::npos && t.find(cierra, a + 1) != std::string_view::npos;
+    };
+    for (int u = 4; u <= 5; ++u)
+        for (int l = 1; l <= catalogo::NumLecciones; ++l) {
+            bool pregunta = false, exclamacion = false, hayEjercicios = false;
+            for (int e = 1; e <= catalogo::NumEjercicios; ++e) {
+                if (!catalogo::Existe(u, l, e)) continue;
+                hayEjercicios = true;
+                const std::string_view t = catalogo::Texto(u, l, e);
+                pregunta = pregunta || abreYCierra(t, '\xBF', '?');
+                exclamacion = exclamacion || abreYCierra(t, '\xA1', '!');
+                for (size_t i = 0; i < t.size(); ++i) {
+                    const size_t v = vocales.find(t[i]);
+                    const bool inicio = i == 0 || (!Letra(t[i - 1]) && !Digito(t[i - 1]));
+                    if (v != std::string::npos && inicio) ++iniciales[v];
+                }
+            }
+            if (!hayEjercicios) continue;
+            EXPECT_TRUE(pregunta) << Donde(u, l) << ": no passage with a question";
+            EXPECT_TRUE(exclamacion) << Donde(u, l) << ": no passage with an exclamation";
+        }
+    for (int v = 0; v < 5; ++v) EXPECT_GE(iniciales[v], 2) << "capital accented vowel " << v << " begins too few words";
+}
+
+namespace {
+
 struct Salida {
     int codigo;
     std::string errores;
