@@ -35,6 +35,5 @@ int TeclasQt::Traducir(const QKeyEvent& e, teclado::EventoTecla salida[2]) {
     if (!pulsada && e.isAutoRepeat()) return 0;
     TeclaFisica t = teclado::TeclaDeCodigoX11(e.nativeScanCode());
     if (!t.conocida) t = TeclaDeQtKey(e.key());
-    if (!t.conocida) return 0;
     return pulsada ? fisico_.Pulsar(t, salida) : fisico_.Soltar(t, salida);
 }

@@ -109,8 +109,8 @@ int TecladoFisico::Emitir(const TeclaFisica& t, EventoTecla salida[2]) const {
         salida[1] = {VK_MENU, m};
         return 2;
     }
-    if (!t.conocida || t.vk == 0) return 0;
-    salida[0] = {t.vk, m};
+    // A key outside the map still counts: it drops a pending accent like any key outside the table.
+    salida[0] = {t.conocida ? t.vk : static_cast<std::uint16_t>(VK_DESCONOCIDA), m};
     return 1;
 }
 

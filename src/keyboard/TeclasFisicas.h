@@ -11,7 +11,7 @@ namespace teclado {
 enum class Ranura : std::int8_t { Ninguna = -1, ShiftIzq, ShiftDer, CtrlIzq, CtrlDer, AltIzq, AltGr };
 
 struct TeclaFisica {
-    std::uint16_t vk = 0;           // 0: no virtual key (unknown code, or AltGr)
+    std::uint16_t vk = 0;           // 0 for AltGr, which gives Control and Alt
     Ranura ranura = Ranura::Ninguna;
     bool conocida = false;          // the code is a key of the map
 };
@@ -27,7 +27,7 @@ struct EventoTecla {
 class TecladoFisico {
 public:
     // Key-down; fills up to two events (AltGr gives Control and Alt, as a Spanish keyboard does)
-    // and returns how many.
+    // and returns how many. A key outside the map gives VK_DESCONOCIDA.
     int Pulsar(const TeclaFisica& t, EventoTecla salida[2]);
     // Key-up. Auto-repeat key-ups (synthesised between repeats) must not reach here.
     int Soltar(const TeclaFisica& t, EventoTecla salida[2]);

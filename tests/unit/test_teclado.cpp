@@ -236,6 +236,22 @@ TEST(TeclasFisicas, MapaDelTecladoEspanol) {
         EXPECT_EQ(BuscarFila(TeclaDeCodigoX11(c).vk), nullptr) << c;
 }
 
+TEST(TeclasFisicas, UnaTeclaFueraDelMapaLlegaComoTeclaFueraDeLaTablaYVaciaElAcento) {
+    // Japanese/Brazilian RO, keypad "=", mute, yen, a code past every keyboard.
+    for (std::uint32_t codigo : {97u, 125u, 121u, 132u, 255u, 100000u}) {
+        TecladoFisico f;
+        TraductorTeclas t;
+        EventoTecla ev[2];
+        EXPECT_EQ(t.Pulsar(VK_OEM_7, N), "");
+        ASSERT_EQ(f.Pulsar(TeclaDeCodigoX11(codigo), ev), 1) << codigo;
+        const FilaTecla* fila = &TablaTeclas()[0];
+        EXPECT_EQ(t.Pulsar(ev[0].vk, ev[0].modificadores, &fila), "") << codigo;
+        EXPECT_EQ(fila, nullptr) << codigo;
+        EXPECT_EQ(t.AcentoPendiente, 0) << codigo;
+        EXPECT_EQ(t.Pulsar('A', N), "a") << codigo;
+    }
+}
+
 TEST(TeclasFisicas, ModificadoresDesdeLasTeclasYAltGrComoCtrlAlt) {
     TecladoFisico f;
     EventoTecla ev[2];

@@ -391,11 +391,15 @@ void PruebaVentana::tecladoEnPantalla() {
     QCOMPARE(w->Boton("btnMayusculasDer")->BiselExterior(), Panel::Bisel::Hundido);
     Fisica(w.get(), 62, false);
     QCOMPARE(w->Boton("btnMayusculasIzq")->BiselExterior(), Panel::Bisel::Elevado);
-    // Keys outside the table move nothing: Tab, keypad, function keys.
-    for (std::uint32_t c : {23u, 79u, 90u, 133u}) {
+    // Keys outside the table move nothing and drop a pending accent: Tab, keypad, a Windows key,
+    // and keys outside the physical map too (Japanese/Brazilian RO, keypad "=", a media key).
+    for (std::uint32_t c : {23u, 79u, 90u, 133u, 97u, 125u, 121u}) {
+        Golpe(w.get(), 48);
+        QCOMPARE(w->Traductor.AcentoPendiente, teclado::kAgudo);
         Fisica(w.get(), c, true);
         for (const DefTecla& d : PanelTeclado::Disposicion())
             QCOMPARE(w->Boton(d.nombre)->BiselExterior(), Panel::Bisel::Elevado);
+        QVERIFY2(w->Traductor.AcentoPendiente == 0, qPrintable(QString::number(c)));
         Fisica(w.get(), c, false);
     }
     // Caps Lock light: on, off, and every repeated key-down flips it again.
