@@ -1,6 +1,8 @@
 // The Spanish layout, Caps Lock and the dead keys.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -244,6 +246,7 @@ TEST(TeclasFisicas, UnaTeclaFueraDelMapaLlegaComoTeclaFueraDeLaTablaYVaciaElAcen
         EventoTecla ev[2];
         EXPECT_EQ(t.Pulsar(VK_OEM_7, N), "");
         ASSERT_EQ(f.Pulsar(TeclaDeCodigoX11(codigo), ev), 1) << codigo;
+        EXPECT_EQ(ev[0].modificadores, 0) << codigo;  // no modifier comes with it
         const FilaTecla* fila = &TablaTeclas()[0];
         EXPECT_EQ(t.Pulsar(ev[0].vk, ev[0].modificadores, &fila), "") << codigo;
         EXPECT_EQ(fila, nullptr) << codigo;
@@ -280,8 +283,79 @@ TEST(TeclasFisicas, ModificadoresDesdeLasTeclasYAltGrComoCtrlAlt) {
     EXPECT_EQ(EstadoDe(f.Modificadores()), Estado::AltGr);
     // A key-up lost to a dialog: resynchronising drops what is no longer held.
     f.Pulsar(TeclaDeCodigoX11(50), ev);
-    f.Sincronizar(false, false, false);
+    f.Sincronizar(0);
     EXPECT_EQ(f.Modificadores(), 0);
+}
+
+// Keys pressed or released while a menu, a popup or another window had the keyboard.
+TEST(TeclasFisicas, SincronizarSigueLasTeclasQueEstanAbajo) {
+    auto mapa = [](std::initializer_list<std::uint32_t> codigos) {
+        std::array<std::uint8_t, 32> m{};
+        for (std::uint32_t c : codigos) m[c / 8] |= static_cast<std::uint8_t>(1u << (c % 8));
+        return m;
+    };
+    auto ranuras = [&](std::initializer_list<std::uint32_t> codigos) { return RanurasDeMapaX11(mapa(codigos).data()); };
+    const std::uint8_t sI = BitRanura(Ranura::ShiftIzq), sD = BitRanura(Ranura::ShiftDer), cI = BitRanura(Ranura::CtrlIzq),
+                       cD = BitRanura(Ranura::CtrlDer), aI = BitRanura(Ranura::AltIzq), gr = BitRanura(Ranura::AltGr);
+    // The X key map: only the modifier keys count, each by its own position.
+    EXPECT_EQ(ranuras({}), 0);
+    EXPECT_EQ(ranuras({38, 41, 9, 255}), 0);
+    EXPECT_EQ(ranuras({50, 62, 37, 105, 64, 108}), sI | sD | cI | cD | aI | gr);
+    EXPECT_EQ(ranuras({92, 38}), gr);
+    EXPECT_EQ(ranuras({62}), sD);
+
+    struct Caso {
+        const char* que;
+        std::uint32_t antes;  // key held when the window last saw it, 0 for none
+        std::uint8_t ahora;   // slots held now
+        std::uint8_t modificadores;
+        bool shift, control, alt;  // on screen
+    };
+    const Caso casos[] = {
+        {"Alt released in a menu", 64, 0, 0, false, false, false},
+        {"AltGr released in a menu", 108, 0, 0, false, false, false},
+        {"Shift released in a box", 50, 0, 0, false, false, false},
+        {"Shift pressed in a box, still held", 0, sI, kShift, true, false, false},
+        {"AltGr pressed elsewhere, still held", 0, gr, kCtrl | kAlt, false, true, true},
+        {"left Shift released, right one pressed", 50, sD, kShift, true, false, false},
+        {"Control still held", 37, cI, kCtrl, false, true, false},
+    };
+    for (const Caso& c : casos) {
+        TecladoFisico f;
+        EventoTecla ev[2];
+        if (c.antes) f.Pulsar(TeclaDeCodigoX11(c.antes), ev);
+        const auto estado = f.Sincronizar(c.ahora);
+        EXPECT_EQ(f.Modificadores(), c.modificadores) << c.que;
+        EXPECT_EQ(estado[0].vk, VK_SHIFT);
+        EXPECT_EQ(estado[1].vk, VK_CONTROL);
+        EXPECT_EQ(estado[2].vk, VK_MENU);
+        EXPECT_EQ(estado[0].abajo, c.shift) << c.que;
+        EXPECT_EQ(estado[1].abajo, c.control) << c.que;
+        EXPECT_EQ(estado[2].abajo, c.alt) << c.que;
+        // What the tracker now holds is released by the key's own key-up.
+        const std::uint8_t quedan = f.Ranuras();
+        for (std::uint32_t codigo : {50u, 62u, 37u, 105u, 64u, 108u}) f.Soltar(TeclaDeCodigoX11(codigo), ev);
+        EXPECT_EQ(f.Modificadores(), 0) << c.que << " " << int(quedan);
+    }
+    // After the sync a letter takes the modifiers held now.
+    TecladoFisico f;
+    EventoTecla ev[2];
+    f.Pulsar(TeclaDeCodigoX11(64), ev);
+    f.Sincronizar(ranuras({}));
+    ASSERT_EQ(f.Pulsar(TeclaDeCodigoX11(38), ev), 1);
+    TraductorTeclas t;
+    EXPECT_EQ(t.Pulsar(ev[0].vk, ev[0].modificadores), "a");
+
+    // Only the modifier flags: the tracked key of a pair is kept, a flag no key explains takes the
+    // left key, and an AltGr reported as Control with Alt stays AltGr.
+    EXPECT_EQ(RanurasDeBanderas(sD | aI, true, false, false, false), sD);
+    EXPECT_EQ(RanurasDeBanderas(0, true, true, true, false), sI | cI | aI);
+    EXPECT_EQ(RanurasDeBanderas(cD, false, true, false, false), cD);
+    EXPECT_EQ(RanurasDeBanderas(gr, false, true, true, false), gr);
+    EXPECT_EQ(RanurasDeBanderas(gr | cD, false, true, true, false), gr | cD);
+    EXPECT_EQ(RanurasDeBanderas(gr, false, false, true, false), aI);
+    EXPECT_EQ(RanurasDeBanderas(0, false, false, false, true), gr);
+    EXPECT_EQ(RanurasDeBanderas(sI | cI | aI | gr, false, false, false, false), 0);
 }
 
 TEST(Repertorio, CadaCaracterDeLosTextosSePuedeTeclearDesdeLasTeclasFisicas) {
