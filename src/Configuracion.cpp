@@ -1,6 +1,7 @@
 #include "Configuracion.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -14,13 +15,15 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     btnOK = new QPushButton(QStringLiteral("&Ok"), this);
     btnOK->setObjectName(QStringLiteral("btnOK"));
     btnOK->setGeometry(304, 32, 81, 33);
-    btnOK->setDefault(true);
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
 
     btnCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     btnCancelar->setObjectName(QStringLiteral("btnCancelar"));
     btnCancelar->setGeometry(304, 80, 81, 33);
     connect(btnCancelar, &QPushButton::clicked, this, &QDialog::reject);
+    // Neither button is a default one (a dialog would otherwise make the first one so when shown).
+    btnOK->setAutoDefault(false);
+    btnCancelar->setAutoDefault(false);
 
     tabConfig = new QTabWidget(this);
     tabConfig->setObjectName(QStringLiteral("tabConfig"));
@@ -50,4 +53,14 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     chkSonidoLeccion->setObjectName(QStringLiteral("chkSonidoLeccion"));
     chkSonidoLeccion->setGeometry(25, 64, 150, 17);
     tabConfig->addTab(sonidos, QStringLiteral("&Sonidos"));
+}
+
+void TfrmConfiguracion::keyPressEvent(QKeyEvent* e) {
+    // Enter presses the button that has the focus, and nothing else; Esc stays Cancel.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (auto* boton = qobject_cast<QPushButton*>(focusWidget()); boton && boton->isEnabled()) boton->click();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }

@@ -21,4 +21,7 @@ public:
     GrupoRadio* radioTeclado;  // page 0
     QCheckBox* chkSonidoTecla;    // page 1
     QCheckBox* chkSonidoLeccion;  // page 1
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };

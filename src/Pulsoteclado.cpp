@@ -559,12 +559,28 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
     }
 }
 
+// Key events may have gone elsewhere meanwhile (a menu, a popup, a dialog or another window took
+// a modifier's key-up or key-down): the modifiers the translation uses and the on-screen Shift,
+// Control and Alt keys follow the keys held now.
+void TfrmPulsoteclado::SincronizarModificadores() {
+    for (const teclado::EstadoModificador& m : teclasQt_.Sincronizar())
+        if (const teclado::FilaTecla* fila = teclado::BuscarFila(m.vk)) {
+            if (m.abajo)
+                panelTeclado->Hundir(*fila);
+            else
+                panelTeclado->Levantar(*fila);
+        }
+}
+
 void TfrmPulsoteclado::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
-        const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
-        teclasQt_.Sincronizar(m & Qt::ShiftModifier, m & Qt::ControlModifier, m & (Qt::AltModifier | Qt::GroupSwitchModifier));
-    }
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) SincronizarModificadores();
     QMainWindow::changeEvent(e);
+}
+
+// Focus comes back when a menu or popup closes and when the menu bar lets go of the keyboard.
+void TfrmPulsoteclado::focusInEvent(QFocusEvent* e) {
+    SincronizarModificadores();
+    QMainWindow::focusInEvent(e);
 }
 
 void TfrmPulsoteclado::keyPressEvent(QKeyEvent* e) {

@@ -92,6 +92,7 @@ protected:
     void showEvent(QShowEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
     bool focusNextPrevChild(bool) override { return false; }  // Tab is a key being practised
 
 private:
@@ -99,6 +100,7 @@ private:
     void CrearMenu();
     void ColocarTextos();
     void PintarModo(bool ejercicio);
+    void SincronizarModificadores();
 
     TeclasQt teclasQt_;
     bool mostrada_ = false;

@@ -1,6 +1,10 @@
 #include "keyboard/TeclaQt.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <cstdlib>
+#include <optional>
+#include <xcb/xcb.h>
 
 #include "keyboard/Traduccion.h"
 
@@ -35,6 +39,31 @@ int TeclasQt::Traducir(const QKeyEvent& e, teclado::EventoTecla salida[2]) {
     if (!pulsada && e.isAutoRepeat()) return 0;
     TeclaFisica t = teclado::TeclaDeCodigoX11(e.nativeScanCode());
     if (!t.conocida) t = TeclaDeQtKey(e.key());
-    if (!t.conocida) return 0;
     return pulsada ? fisico_.Pulsar(t, salida) : fisico_.Soltar(t, salida);
+}
+
+namespace {
+
+// The modifier keys physically down, as the X server knows them; nothing where there is no X server.
+std::optional<std::uint8_t> RanurasX11() {
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    if (!c) return std::nullopt;
+    xcb_query_keymap_reply_t* r = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr);
+    if (!r) return std::nullopt;
+    const std::uint8_t ranuras = teclado::RanurasDeMapaX11(r->keys);
+    std::free(r);
+    return ranuras;
+}
+
+}  // namespace
+
+std::array<teclado::EstadoModificador, 3> TeclasQt::Sincronizar() {
+    std::optional<std::uint8_t> ranuras = RanurasX11();
+    if (!ranuras) {
+        const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+        ranuras = teclado::RanurasDeBanderas(fisico_.Ranuras(), m & Qt::ShiftModifier, m & Qt::ControlModifier,
+                                             m & Qt::AltModifier, m & Qt::GroupSwitchModifier);
+    }
+    return fisico_.Sincronizar(*ranuras);
 }

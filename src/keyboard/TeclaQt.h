@@ -10,8 +10,10 @@ class TeclasQt {
 public:
     // Key-down or key-up; returns how many events were filled (0 to 2). Auto-repeat key-ups are dropped.
     int Traducir(const QKeyEvent& e, teclado::EventoTecla salida[2]);
-    // After focus comes back: forget the modifiers that are no longer held.
-    void Sincronizar(bool shift, bool ctrl, bool alt) { fisico_.Sincronizar(shift, ctrl, alt); }
+    // After key events may have gone elsewhere (a menu or popup closed, the window activated):
+    // takes the modifier keys held now, from the X server's key map where there is one, from the
+    // modifier flags elsewhere. One round trip to the server; never called on the key path.
+    std::array<teclado::EstadoModificador, 3> Sincronizar();
     std::uint8_t Modificadores() const { return fisico_.Modificadores(); }
 
 private:

@@ -80,27 +80,57 @@ constexpr Entrada kMapa[] = {
 };
 
 const auto kPorCodigo = [] {
-    std::array<TeclaFisica, 256> t{};
+    std::array<TeclaFisica, 256> t;
+    // Filled explicitly: GCC 12 at -O2 zero-fills a value-initialised array of this struct, which
+    // would make every code outside the map a left Shift.
+    t.fill(TeclaFisica{0, Ranura::Ninguna, false});
     for (const auto& e : kMapa) t[e.codigo] = TeclaFisica{e.vk, e.ranura, true};
     return t;
 }();
 
-constexpr std::uint8_t Bit(Ranura r) { return static_cast<std::uint8_t>(1u << static_cast<int>(r)); }
+constexpr std::uint8_t Bit(Ranura r) { return BitRanura(r); }
+
+constexpr std::uint8_t kShifts = Bit(Ranura::ShiftIzq) | Bit(Ranura::ShiftDer);
+constexpr std::uint8_t kControles = Bit(Ranura::CtrlIzq) | Bit(Ranura::CtrlDer);
+
+std::uint8_t ModificadoresDe(std::uint8_t ranuras) {
+    std::uint8_t m = 0;
+    if (ranuras & kShifts) m |= kShift;
+    if (ranuras & (kControles | Bit(Ranura::AltGr))) m |= kCtrl;
+    if (ranuras & (Bit(Ranura::AltIzq) | Bit(Ranura::AltGr))) m |= kAlt;
+    return m;
+}
 
 }  // namespace
+
+std::uint8_t RanurasDeMapaX11(const std::uint8_t mapa[32]) {
+    std::uint8_t r = 0;
+    for (std::uint32_t byte = 0; byte < 32; ++byte)
+        for (std::uint32_t bit = 0; mapa[byte] >> bit; ++bit)
+            if (mapa[byte] & (1u << bit)) {
+                const TeclaFisica t = TeclaDeCodigoX11(byte * 8 + bit);
+                if (t.ranura != Ranura::Ninguna) r |= Bit(t.ranura);
+            }
+    return r;
+}
+
+std::uint8_t RanurasDeBanderas(std::uint8_t actuales, bool shift, bool ctrl, bool alt, bool altgr) {
+    std::uint8_t r = 0;
+    if (shift) r |= (actuales & kShifts) ? (actuales & kShifts) : Bit(Ranura::ShiftIzq);
+    const bool altgrComoCtrlAlt = !altgr && ctrl && alt && (actuales & Bit(Ranura::AltGr));
+    if (altgr || altgrComoCtrlAlt) r |= Bit(Ranura::AltGr);
+    // Control and Alt flags that such an AltGr explains add no key of their own.
+    if (ctrl) r |= (actuales & kControles) ? (actuales & kControles) : altgrComoCtrlAlt ? 0 : Bit(Ranura::CtrlIzq);
+    if (alt && ((actuales & Bit(Ranura::AltIzq)) || !altgrComoCtrlAlt)) r |= Bit(Ranura::AltIzq);
+    return r;
+}
 
 TeclaFisica TeclaDeCodigoX11(std::uint32_t codigo) {
     if (codigo >= kPorCodigo.size()) return {};
     return kPorCodigo[codigo];
 }
 
-std::uint8_t TecladoFisico::Modificadores() const {
-    std::uint8_t m = 0;
-    if (abajo_ & (Bit(Ranura::ShiftIzq) | Bit(Ranura::ShiftDer))) m |= kShift;
-    if (abajo_ & (Bit(Ranura::CtrlIzq) | Bit(Ranura::CtrlDer) | Bit(Ranura::AltGr))) m |= kCtrl;
-    if (abajo_ & (Bit(Ranura::AltIzq) | Bit(Ranura::AltGr))) m |= kAlt;
-    return m;
-}
+std::uint8_t TecladoFisico::Modificadores() const { return ModificadoresDe(abajo_); }
 
 int TecladoFisico::Emitir(const TeclaFisica& t, EventoTecla salida[2]) const {
     const std::uint8_t m = Modificadores();
@@ -109,8 +139,8 @@ int TecladoFisico::Emitir(const TeclaFisica& t, EventoTecla salida[2]) const {
         salida[1] = {VK_MENU, m};
         return 2;
     }
-    if (!t.conocida || t.vk == 0) return 0;
-    salida[0] = {t.vk, m};
+    // A key outside the map still counts: it drops a pending accent like any key outside the table.
+    salida[0] = {t.conocida ? t.vk : static_cast<std::uint16_t>(VK_DESCONOCIDA), m};
     return 1;
 }
 
@@ -124,10 +154,10 @@ int TecladoFisico::Soltar(const TeclaFisica& t, EventoTecla salida[2]) {
     return Emitir(t, salida);
 }
 
-void TecladoFisico::Sincronizar(bool shift, bool ctrl, bool alt) {
-    if (!shift) abajo_ &= static_cast<std::uint8_t>(~(Bit(Ranura::ShiftIzq) | Bit(Ranura::ShiftDer)));
-    if (!ctrl) abajo_ &= static_cast<std::uint8_t>(~(Bit(Ranura::CtrlIzq) | Bit(Ranura::CtrlDer) | Bit(Ranura::AltGr)));
-    if (!alt) abajo_ &= static_cast<std::uint8_t>(~(Bit(Ranura::AltIzq) | Bit(Ranura::AltGr)));
+std::array<EstadoModificador, 3> TecladoFisico::Sincronizar(std::uint8_t ranuras) {
+    abajo_ = ranuras & (kShifts | kControles | Bit(Ranura::AltIzq) | Bit(Ranura::AltGr));
+    const std::uint8_t m = Modificadores();
+    return {{{VK_SHIFT, (m & kShift) != 0}, {VK_CONTROL, (m & kCtrl) != 0}, {VK_MENU, (m & kAlt) != 0}}};
 }
 
 }  // namespace teclado

@@ -42,7 +42,10 @@ enum Vk : std::uint16_t {
     VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_F1 = 112, VK_F12 = 123,
     VK_OEM_1 = 186, VK_OEM_PLUS = 187, VK_OEM_COMMA = 188, VK_OEM_MINUS = 189, VK_OEM_PERIOD = 190,
     VK_OEM_2 = 191, VK_OEM_3 = 192, VK_OEM_4 = 219, VK_OEM_5 = 220, VK_OEM_6 = 221, VK_OEM_7 = 222,
-    VK_OEM_102 = 226
+    VK_OEM_102 = 226,
+    // A physical key the program's map does not know (media keys, extra keys of other national
+    // keyboards): it reaches the translation as a key outside the table.
+    VK_DESCONOCIDA = 255
 };
 
 class TraductorTeclas {

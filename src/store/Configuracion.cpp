@@ -4,9 +4,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <signal.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -130,18 +133,56 @@ std::string Destino(const std::string& ruta) {
     return ruta;
 }
 
+// 0 when the user may read (R_OK) and/or write (W_OK) the existing file, otherwise the errno.
+// Root passes every access check, so for root the file's own bits decide: a file nobody may
+// write (made read-only on purpose) is not replaced, one nobody may read is not read.
+int Permiso(const std::string& ruta, const struct stat& st, int quiere) {
+    if (::geteuid() == 0) {
+        if ((quiere & R_OK) && !(st.st_mode & 0444)) return EACCES;
+        if ((quiere & W_OK) && !(st.st_mode & 0222)) return EACCES;
+        return 0;
+    }
+    return ::faccessat(AT_FDCWD, ruta.c_str(), quiere, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+// Temporary files of destino left by a save that was killed: removed, unless the process named
+// in them still runs (another instance saving right now). Nothing else in the folder is touched,
+// and a failure here never stops the save.
+void QuitarTemporalesHuerfanos(const std::string& destino) {
+    const std::string carpeta = CarpetaDe(destino);
+    const std::string prefijo = destino.substr(destino.find_last_of('/') + 1) + ".tmp";
+    struct Cerrar {
+        void operator()(DIR* d) const { ::closedir(d); }
+    };
+    std::unique_ptr<DIR, Cerrar> dir(::opendir(carpeta.empty() ? "." : carpeta.c_str()));
+    if (!dir) return;
+    while (const dirent* e = ::readdir(dir.get())) {
+        const std::string_view n = e->d_name;
+        if (!n.starts_with(prefijo)) continue;
+        const std::string_view cifras = n.substr(prefijo.size());
+        if (cifras.empty() || cifras.size() > 9 || cifras.find_first_not_of("0123456789") != std::string_view::npos) continue;
+        const pid_t pid = static_cast<pid_t>(std::stol(std::string(cifras)));
+        if (pid == ::getpid() || pid <= 0 || ::kill(pid, 0) == 0 || errno == EPERM) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(dir.get()), e->d_name, 0);
+    }
+}
+
 // Replaces destino atomically: escribir fills a temporary file in the same folder, which is
-// optionally sealed, flushed and renamed over destino. On failure the temporary file is removed
+// optionally sealed, flushed and renamed over destino. The new file gets modoImpuesto when given,
+// else the replaced file's own bits, else the umask's. On failure the temporary file is removed
 // and ErrorFichero names `nombre`, the file the user knows about.
 void Reemplazar(const std::string& destino, const std::string& nombre, std::string_view accion,
-                const std::function<int(int fd)>& escribir, bool sellar) {
+                const std::function<int(int fd)>& escribir, bool sellar, int modoImpuesto = -1) {
+    QuitarTemporalesHuerfanos(destino);
     // Pid-unique, so a second instance cannot interleave with this one; a copy left by a killed
     // process of the same pid is simply overwritten.
     const std::string temporal = destino + ".tmp" + std::to_string(::getpid());
 
-    int modo = -1;  // a new file gets the umask's mode, a replaced one keeps its own
+    int modo = modoImpuesto;
     struct stat st {};
-    if (::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode)) modo = static_cast<int>(st.st_mode & 0777);
+    if (modo < 0 && ::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode)) modo = static_cast<int>(st.st_mode & 0777);
 
     Descriptor fd(::open(temporal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd.valido()) throw ErrorFichero(errno, nombre, accion);
@@ -189,6 +230,9 @@ void Reemplazar(const std::string& destino, const std::string& nombre, std::stri
 void GuardarCopia(const std::string& ruta) {
     Descriptor origen(::open(ruta.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!origen.valido()) throw ErrorFichero(errno, ruta, "leer el fichero");
+    // The copy is as private as the file it keeps.
+    struct stat st {};
+    if (::fstat(origen.get(), &st) != 0) throw ErrorFichero(errno, ruta, "leer el fichero");
     const std::string copia = ruta + ".bak";
     Reemplazar(
         Destino(copia), copia, kGuardarCopia,
@@ -201,7 +245,7 @@ void GuardarCopia(const std::string& ruta) {
                 if (int error = EscribirTodo(fd, buffer.get(), static_cast<std::size_t>(n))) return error;
             }
         },
-        false);
+        false, static_cast<int>(st.st_mode & 0777));
 }
 
 }  // namespace
@@ -233,6 +277,7 @@ Carga CargarConfiguracion(const std::string& ruta, TConfiguracion& c) {
         throw ErrorFichero(errno, ruta, "abrir el fichero");
     }
     if (!S_ISREG(st.st_mode)) throw ErrorFichero(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, ruta, "abrir el fichero");
+    if (int error = Permiso(ruta, st, R_OK)) throw ErrorFichero(error, ruta, "abrir el fichero");
 
     bool valido;
     {
@@ -266,10 +311,16 @@ Carga CargarConfiguracion(const std::string& ruta, TConfiguracion& c) {
 
 void GuardarConfiguracion(const std::string& ruta, const TConfiguracion& c) {
     CrearCarpetas(CarpetaDe(ruta));
+    const std::string destino = Destino(ruta);
+    // A file the user may not write (frozen on purpose) or not read (its progress never loaded)
+    // is left as it is.
+    struct stat st {};
+    if (::stat(destino.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        if (int error = Permiso(destino, st, R_OK | W_OK)) throw ErrorFichero(error, ruta, kGuardar);
     std::uint8_t bloque[kTamanoBloque];
     ABytes(c, bloque);
     Reemplazar(
-        Destino(ruta), ruta, kGuardar, [&](int fd) { return EscribirTodo(fd, bloque, sizeof bloque); }, true);
+        destino, ruta, kGuardar, [&](int fd) { return EscribirTodo(fd, bloque, sizeof bloque); }, true);
 }
 
 void SumarIntento(TConfiguracion& c, int unidad, int leccion, int ejercicio) {

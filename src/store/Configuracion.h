@@ -68,15 +68,18 @@ enum class Carga {
 
 // Creates ruta's folder (with its parents) when missing, then reads ruta into c, or falls back to
 // defaults and saves them. Before defaults replace an existing file, that file is copied to
-// ruta + ".bak" (replacing an older copy). Stored values are taken without range checks; the
+// ruta + ".bak" (replacing an older copy, with the file's permission bits). A file the user may
+// not read (by its bits, also for root) is an error. Stored values are taken without range checks; the
 // reserved ranges keep what the file held. Throws ErrorFichero on any input/output failure,
 // including a directory or other non-regular file at ruta; nothing is replaced in that case.
 Carga CargarConfiguracion(const std::string& ruta, TConfiguracion& c);
 
 // Creates ruta's folder when missing and replaces ruta with the block and its trailer. The new file
 // is written and sealed under a temporary name in the same folder, flushed and renamed over ruta,
-// so that a failure, a crash or a full disk leaves the previous file as it was. A symbolic link
-// at ruta is kept and its target replaced. Throws ErrorFichero, after removing the temporary file.
+// so that a failure, a crash or a full disk leaves the previous file as it was; temporary files
+// that a killed save left there are removed. A symbolic link at ruta is kept and its target
+// replaced, with its permission bits. An existing file the user may not write or read (by its own
+// bits, also for root) is not replaced. Throws ErrorFichero, after removing the temporary file.
 void GuardarConfiguracion(const std::string& ruta, const TConfiguracion& c);
 
 // One more attempt at (u, l, e); the counter stops at 65535 rather than wrapping to 0.

@@ -747,6 +747,72 @@ TEST_F(Progreso, MuerteDuranteElGuardadoNuncaDejaUnFicheroRoto) {
     TConfiguracion c = Vacia();
     EXPECT_EQ(almacen::CargarConfiguracion(ruta, c), Carga::Leida);
     EXPECT_FALSE(Existe(Bak()));
+    // The temporary files the killed saves left behind go with the next save.
+    almacen::GuardarConfiguracion(ruta, c);
+    EXPECT_EQ(Contenido(Carpeta()), std::vector<std::string>{"pulsoteclado.cfg"});
+}
+
+// The file's own permission bits rule, for root too (who may read and write anything).
+TEST_F(Progreso, PermisosDelFicheroSeRespetan) {
+    auto modo = [](const std::string& f) {
+        struct stat st {};
+        return ::stat(f.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777u;
+    };
+    auto error = [&](auto&& operacion) {
+        try {
+            operacion();
+            return 0;
+        } catch (const ErrorFichero& e) {
+            EXPECT_EQ(e.fichero, ruta);
+            return e.codigo;
+        }
+    };
+    almacen::GuardarConfiguracion(ruta, Variada(23));
+    const Bytes previo = Leer(ruta);
+
+    // Frozen read-only on purpose: it still loads, and a save changes nothing.
+    ASSERT_EQ(::chmod(ruta.c_str(), 0444), 0);
+    TConfiguracion c = Vacia();
+    EXPECT_EQ(almacen::CargarConfiguracion(ruta, c), Carga::Leida);
+    EXPECT_EQ(error([&] { almacen::GuardarConfiguracion(ruta, Variada(24)); }), EACCES);
+    EXPECT_EQ(Leer(ruta), previo);
+    EXPECT_EQ(modo(ruta), 0444u);
+    EXPECT_EQ(Contenido(Carpeta()), std::vector<std::string>{"pulsoteclado.cfg"});
+
+    // Unreadable: an error at load, and a save does not overwrite the progress it never read.
+    for (mode_t m : {0200u, 0000u}) {
+        ASSERT_EQ(::chmod(ruta.c_str(), m), 0);
+        EXPECT_EQ(error([&] { almacen::CargarConfiguracion(ruta, c); }), EACCES) << m;
+        EXPECT_EQ(error([&] { almacen::GuardarConfiguracion(ruta, Variada(25)); }), EACCES) << m;
+        ASSERT_EQ(::chmod(ruta.c_str(), 0644), 0);
+        EXPECT_EQ(Leer(ruta), previo) << m;
+        EXPECT_EQ(Contenido(Carpeta()), std::vector<std::string>{"pulsoteclado.cfg"}) << m;
+    }
+
+    // Temporary files of a killed save are removed by the next one; those of a process still
+    // running, other names and other files' temporaries stay.
+    const std::vector<std::string> quedan = {"otro.cfg.tmp123", "pulsoteclado.cfg.bak.tmp999999999",
+                                             "pulsoteclado.cfg.tmp" + std::to_string(::getppid()),
+                                             "pulsoteclado.cfg.tmpx1", "pulsoteclado.cfg.tmp"};
+    for (const std::string& n : quedan) Escribir(En("datos/Pulsoteclado/" + n), {1});
+    Escribir(ruta + ".tmp999999999", {2});
+    Escribir(ruta + ".tmp999999998", {3});
+    almacen::GuardarConfiguracion(ruta, Variada(26));
+    std::vector<std::string> esperado = quedan;
+    esperado.push_back("pulsoteclado.cfg");
+    std::sort(esperado.begin(), esperado.end());
+    EXPECT_EQ(Contenido(Carpeta()), esperado);
+    for (const std::string& n : quedan) ::unlink(En("datos/Pulsoteclado/" + n).c_str());
+
+    // The copy of a damaged file is as private as the file; the new file keeps its bits too.
+    Bytes danado = Leer(ruta);
+    danado[500] ^= 1;
+    Escribir(ruta, danado);
+    ASSERT_EQ(::chmod(ruta.c_str(), 0604), 0);
+    EXPECT_EQ(almacen::CargarConfiguracion(ruta, c), Carga::Invalida);
+    EXPECT_EQ(Leer(Bak()), danado);
+    EXPECT_EQ(modo(Bak()), 0604u);
+    EXPECT_EQ(modo(ruta), 0604u);
 }
 
 }  // namespace

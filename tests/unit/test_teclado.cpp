@@ -1,6 +1,8 @@
 // The Spanish layout, Caps Lock and the dead keys.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <initializer_list>
 #include <set>
 #include <string>
 
@@ -236,6 +238,108 @@ TEST(TeclasFisicas, MapaDelTecladoEspanol) {
         EXPECT_EQ(BuscarFila(TeclaDeCodigoX11(c).vk), nullptr) << c;
 }
 
+// The physical Spanish ISO 105-key keyboard, written out from the keyboard itself: the X11 key
+// code of every key (Linux evdev code + 8), the virtual-key code a Spanish keyboard reports for
+// it, and for the typing keys the two legends on the keycap (lower left unshifted, upper right
+// shifted; an accent on a dead key is the one it leaves pending).
+struct TeclaIso {
+    std::uint32_t codigo;
+    const char* rotulo;
+    std::uint16_t vk;
+    Ranura ranura;
+    const char* leyendas;  // Windows-1252; null for keys that type nothing
+};
+constexpr Ranura _ = Ranura::Ninguna;
+const TeclaIso kTeclado105[] = {
+    // Function row
+    {9, "Esc", 27, _, nullptr}, {67, "F1", 112, _, nullptr}, {68, "F2", 113, _, nullptr}, {69, "F3", 114, _, nullptr},
+    {70, "F4", 115, _, nullptr}, {71, "F5", 116, _, nullptr}, {72, "F6", 117, _, nullptr}, {73, "F7", 118, _, nullptr},
+    {74, "F8", 119, _, nullptr}, {75, "F9", 120, _, nullptr}, {76, "F10", 121, _, nullptr}, {95, "F11", 122, _, nullptr},
+    {96, "F12", 123, _, nullptr}, {107, "Impr Pant", 0x2C, _, nullptr}, {78, "Bloq Despl", 0x91, _, nullptr},
+    {127, "Pausa", 0x13, _, nullptr},
+    // Digit row
+    {49, "\xBA \xAA", 220, _, "\xBA\xAA"}, {10, "1 !", '1', _, "1!"}, {11, "2 \"", '2', _, "2\""}, {12, "3 \xB7", '3', _, "3\xB7"},
+    {13, "4 $", '4', _, "4$"}, {14, "5 %", '5', _, "5%"}, {15, "6 &", '6', _, "6&"}, {16, "7 /", '7', _, "7/"},
+    {17, "8 (", '8', _, "8("}, {18, "9 )", '9', _, "9)"}, {19, "0 =", '0', _, "0="}, {20, "' ?", 219, _, "'?"},
+    {21, "\xA1 \xBF", 221, _, "\xA1\xBF"}, {22, "Retroceso", 8, _, nullptr},
+    // Top letter row
+    {23, "Tab", 9, _, nullptr}, {24, "Q", 'Q', _, "qQ"}, {25, "W", 'W', _, "wW"}, {26, "E", 'E', _, "eE"},
+    {27, "R", 'R', _, "rR"}, {28, "T", 'T', _, "tT"}, {29, "Y", 'Y', _, "yY"}, {30, "U", 'U', _, "uU"},
+    {31, "I", 'I', _, "iI"}, {32, "O", 'O', _, "oO"}, {33, "P", 'P', _, "pP"}, {34, "` ^", 186, _, "`^"},
+    {35, "+ *", 187, _, "+*"}, {36, "Intro", 13, _, nullptr},
+    // Home row
+    {66, "Bloq May\xFA", 20, _, nullptr}, {38, "A", 'A', _, "aA"}, {39, "S", 'S', _, "sS"}, {40, "D", 'D', _, "dD"},
+    {41, "F", 'F', _, "fF"}, {42, "G", 'G', _, "gG"}, {43, "H", 'H', _, "hH"}, {44, "J", 'J', _, "jJ"},
+    {45, "K", 'K', _, "kK"}, {46, "L", 'L', _, "lL"}, {47, "\xD1", 192, _, "\xF1\xD1"}, {48, "\xB4 \xA8", 222, _, "\xB4\xA8"},
+    {51, "\xC7", 191, _, "\xE7\xC7"},
+    // Bottom letter row
+    {50, "May\xFAs izquierda", 16, Ranura::ShiftIzq, nullptr}, {94, "< >", 226, _, "<>"}, {52, "Z", 'Z', _, "zZ"},
+    {53, "X", 'X', _, "xX"}, {54, "C", 'C', _, "cC"}, {55, "V", 'V', _, "vV"}, {56, "B", 'B', _, "bB"},
+    {57, "N", 'N', _, "nN"}, {58, "M", 'M', _, "mM"}, {59, ", ;", 188, _, ",;"}, {60, ". :", 190, _, ".:"},
+    {61, "- _", 189, _, "-_"}, {62, "May\xFAs derecha", 16, Ranura::ShiftDer, nullptr},
+    // Space row
+    {37, "Control izquierda", 17, Ranura::CtrlIzq, nullptr}, {133, "Windows izquierda", 0x5B, _, nullptr},
+    {64, "Alt", 18, Ranura::AltIzq, nullptr}, {65, "Espacio", 32, _, "  "}, {108, "Alt Gr", 0, Ranura::AltGr, nullptr},
+    {134, "Windows derecha", 0x5C, _, nullptr}, {135, "Men\xFA", 0x5D, _, nullptr},
+    {105, "Control derecha", 17, Ranura::CtrlDer, nullptr},
+    // Editing and arrow keys
+    {118, "Insert", 0x2D, _, nullptr}, {110, "Inicio", 0x24, _, nullptr}, {112, "Re P\xE1g", 0x21, _, nullptr},
+    {119, "Supr", 0x2E, _, nullptr}, {115, "Fin", 0x23, _, nullptr}, {117, "Av P\xE1g", 0x22, _, nullptr},
+    {111, "Arriba", 0x26, _, nullptr}, {113, "Izquierda", 0x25, _, nullptr}, {116, "Abajo", 0x28, _, nullptr},
+    {114, "Derecha", 0x27, _, nullptr},
+    // Numeric keypad (its Enter acts as Enter)
+    {77, "Bloq Num", 0x90, _, nullptr}, {106, "/", 0x6F, _, nullptr}, {63, "*", 0x6A, _, nullptr},
+    {82, "-", 0x6D, _, nullptr}, {79, "7", 0x67, _, nullptr}, {80, "8", 0x68, _, nullptr}, {81, "9", 0x69, _, nullptr},
+    {86, "+", 0x6B, _, nullptr}, {83, "4", 0x64, _, nullptr}, {84, "5", 0x65, _, nullptr}, {85, "6", 0x66, _, nullptr},
+    {87, "1", 0x61, _, nullptr}, {88, "2", 0x62, _, nullptr}, {89, "3", 0x63, _, nullptr}, {104, "Intro", 13, _, nullptr},
+    {90, "0", 0x60, _, nullptr}, {91, ".", 0x6E, _, nullptr},
+};
+
+TEST(TeclasFisicas, CadaTeclaDelTecladoEspanolDe105Teclas) {
+    ASSERT_EQ(std::size(kTeclado105), 105u);
+    std::set<std::uint32_t> codigos;
+    for (const TeclaIso& k : kTeclado105) {
+        const std::string que = std::to_string(k.codigo) + " " + k.rotulo;
+        EXPECT_TRUE(codigos.insert(k.codigo).second) << que << ": written twice";
+        const TeclaFisica t = TeclaDeCodigoX11(k.codigo);
+        EXPECT_TRUE(t.conocida) << que;
+        EXPECT_EQ(t.vk, k.vk) << que;
+        EXPECT_EQ(t.ranura, k.ranura) << que;
+        if (!k.leyendas) continue;
+        for (int shift = 0; shift < 2; ++shift) {
+            TraductorTeclas tr;
+            const std::string texto = tr.Pulsar(t.vk, shift ? S : N);
+            const char leyenda = k.leyendas[shift];
+            const bool muerta = leyenda == kGrave || leyenda == kCircunflejo || leyenda == kAgudo || leyenda == kDieresis;
+            EXPECT_EQ(muerta ? std::string(1, tr.AcentoPendiente) : texto, std::string(1, leyenda)) << que << " shift " << shift;
+        }
+    }
+    // Nothing else is a key of the map but the level-3 shift code that some servers give the right Alt.
+    for (std::uint32_t c = 0; c < 256; ++c) {
+        if (!codigos.count(c) && c != 92) {
+            EXPECT_FALSE(TeclaDeCodigoX11(c).conocida) << c;
+        }
+    }
+    EXPECT_EQ(TeclaDeCodigoX11(92).ranura, Ranura::AltGr);
+}
+
+TEST(TeclasFisicas, UnaTeclaFueraDelMapaLlegaComoTeclaFueraDeLaTablaYVaciaElAcento) {
+    // Japanese/Brazilian RO, keypad "=", mute, yen, a code past every keyboard.
+    for (std::uint32_t codigo : {97u, 125u, 121u, 132u, 255u, 100000u}) {
+        TecladoFisico f;
+        TraductorTeclas t;
+        EventoTecla ev[2];
+        EXPECT_EQ(t.Pulsar(VK_OEM_7, N), "");
+        ASSERT_EQ(f.Pulsar(TeclaDeCodigoX11(codigo), ev), 1) << codigo;
+        EXPECT_EQ(ev[0].modificadores, 0) << codigo;  // no modifier comes with it
+        const FilaTecla* fila = &TablaTeclas()[0];
+        EXPECT_EQ(t.Pulsar(ev[0].vk, ev[0].modificadores, &fila), "") << codigo;
+        EXPECT_EQ(fila, nullptr) << codigo;
+        EXPECT_EQ(t.AcentoPendiente, 0) << codigo;
+        EXPECT_EQ(t.Pulsar('A', N), "a") << codigo;
+    }
+}
+
 TEST(TeclasFisicas, ModificadoresDesdeLasTeclasYAltGrComoCtrlAlt) {
     TecladoFisico f;
     EventoTecla ev[2];
@@ -264,8 +368,79 @@ TEST(TeclasFisicas, ModificadoresDesdeLasTeclasYAltGrComoCtrlAlt) {
     EXPECT_EQ(EstadoDe(f.Modificadores()), Estado::AltGr);
     // A key-up lost to a dialog: resynchronising drops what is no longer held.
     f.Pulsar(TeclaDeCodigoX11(50), ev);
-    f.Sincronizar(false, false, false);
+    f.Sincronizar(0);
     EXPECT_EQ(f.Modificadores(), 0);
+}
+
+// Keys pressed or released while a menu, a popup or another window had the keyboard.
+TEST(TeclasFisicas, SincronizarSigueLasTeclasQueEstanAbajo) {
+    auto mapa = [](std::initializer_list<std::uint32_t> codigos) {
+        std::array<std::uint8_t, 32> m{};
+        for (std::uint32_t c : codigos) m[c / 8] |= static_cast<std::uint8_t>(1u << (c % 8));
+        return m;
+    };
+    auto ranuras = [&](std::initializer_list<std::uint32_t> codigos) { return RanurasDeMapaX11(mapa(codigos).data()); };
+    const std::uint8_t sI = BitRanura(Ranura::ShiftIzq), sD = BitRanura(Ranura::ShiftDer), cI = BitRanura(Ranura::CtrlIzq),
+                       cD = BitRanura(Ranura::CtrlDer), aI = BitRanura(Ranura::AltIzq), gr = BitRanura(Ranura::AltGr);
+    // The X key map: only the modifier keys count, each by its own position.
+    EXPECT_EQ(ranuras({}), 0);
+    EXPECT_EQ(ranuras({38, 41, 9, 255}), 0);
+    EXPECT_EQ(ranuras({50, 62, 37, 105, 64, 108}), sI | sD | cI | cD | aI | gr);
+    EXPECT_EQ(ranuras({92, 38}), gr);
+    EXPECT_EQ(ranuras({62}), sD);
+
+    struct Caso {
+        const char* que;
+        std::uint32_t antes;  // key held when the window last saw it, 0 for none
+        std::uint8_t ahora;   // slots held now
+        std::uint8_t modificadores;
+        bool shift, control, alt;  // on screen
+    };
+    const Caso casos[] = {
+        {"Alt released in a menu", 64, 0, 0, false, false, false},
+        {"AltGr released in a menu", 108, 0, 0, false, false, false},
+        {"Shift released in a box", 50, 0, 0, false, false, false},
+        {"Shift pressed in a box, still held", 0, sI, kShift, true, false, false},
+        {"AltGr pressed elsewhere, still held", 0, gr, kCtrl | kAlt, false, true, true},
+        {"left Shift released, right one pressed", 50, sD, kShift, true, false, false},
+        {"Control still held", 37, cI, kCtrl, false, true, false},
+    };
+    for (const Caso& c : casos) {
+        TecladoFisico f;
+        EventoTecla ev[2];
+        if (c.antes) f.Pulsar(TeclaDeCodigoX11(c.antes), ev);
+        const auto estado = f.Sincronizar(c.ahora);
+        EXPECT_EQ(f.Modificadores(), c.modificadores) << c.que;
+        EXPECT_EQ(estado[0].vk, VK_SHIFT);
+        EXPECT_EQ(estado[1].vk, VK_CONTROL);
+        EXPECT_EQ(estado[2].vk, VK_MENU);
+        EXPECT_EQ(estado[0].abajo, c.shift) << c.que;
+        EXPECT_EQ(estado[1].abajo, c.control) << c.que;
+        EXPECT_EQ(estado[2].abajo, c.alt) << c.que;
+        // What the tracker now holds is released by the key's own key-up.
+        const std::uint8_t quedan = f.Ranuras();
+        for (std::uint32_t codigo : {50u, 62u, 37u, 105u, 64u, 108u}) f.Soltar(TeclaDeCodigoX11(codigo), ev);
+        EXPECT_EQ(f.Modificadores(), 0) << c.que << " " << int(quedan);
+    }
+    // After the sync a letter takes the modifiers held now.
+    TecladoFisico f;
+    EventoTecla ev[2];
+    f.Pulsar(TeclaDeCodigoX11(64), ev);
+    f.Sincronizar(ranuras({}));
+    ASSERT_EQ(f.Pulsar(TeclaDeCodigoX11(38), ev), 1);
+    TraductorTeclas t;
+    EXPECT_EQ(t.Pulsar(ev[0].vk, ev[0].modificadores), "a");
+
+    // Only the modifier flags: the tracked key of a pair is kept, a flag no key explains takes the
+    // left key, and an AltGr reported as Control with Alt stays AltGr.
+    EXPECT_EQ(RanurasDeBanderas(sD | aI, true, false, false, false), sD);
+    EXPECT_EQ(RanurasDeBanderas(0, true, true, true, false), sI | cI | aI);
+    EXPECT_EQ(RanurasDeBanderas(cD, false, true, false, false), cD);
+    EXPECT_EQ(RanurasDeBanderas(gr, false, true, true, false), gr);
+    EXPECT_EQ(RanurasDeBanderas(gr | cD, false, true, true, false), gr | cD);
+    EXPECT_EQ(RanurasDeBanderas(gr, false, false, true, false), aI);
+    EXPECT_EQ(RanurasDeBanderas(0, false, false, false, true), gr);
+    EXPECT_EQ(RanurasDeBanderas(sI | cI | aI | gr, false, false, false, false), 0);
 }
 
 TEST(Repertorio, CadaCaracterDeLosTextosSePuedeTeclearDesdeLasTeclasFisicas) {

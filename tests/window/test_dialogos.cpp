@@ -10,9 +10,11 @@
 #include <QSignalSpy>
 #include <QStyleOptionButton>
 #include <QStyleOptionViewItem>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "Configuracion.h"
@@ -495,7 +497,7 @@ void PruebasDialogos::configuracionControles() {
     QVERIFY(TamanoFijo(dlg, 406, 297));
     QVERIFY(SoloCierre(dlg));
     QCOMPARE(dlg.btnOK->text(), QStringLiteral("&Ok"));
-    QVERIFY(dlg.btnOK->isDefault());
+    QVERIFY(!dlg.btnOK->isDefault());
     QCOMPARE(dlg.btnCancelar->text(), QStringLiteral("&Cancelar"));
     QCOMPARE(dlg.tabConfig->count(), 2);
     QCOMPARE(dlg.tabConfig->tabText(0), QStringLiteral("&Pantalla"));
@@ -534,9 +536,37 @@ void PruebasDialogos::configuracionControles() {
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QVERIFY(dlg.isHidden());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
-    dlg.show();
-    QTest::keyClick(&dlg, Qt::Key_Return);
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+
+    // Enter presses the button that has the focus and nothing else: on any other control it
+    // leaves the dialog open.
+    struct Caso {
+        const char* nombre;
+        std::function<QWidget*()> foco;
+        int resultado;  // -1: still open
+    };
+    const Caso casos[] = {
+        {"Ok", [&] { return static_cast<QWidget*>(dlg.btnOK); }, QDialog::Accepted},
+        {"Cancelar", [&] { return static_cast<QWidget*>(dlg.btnCancelar); }, QDialog::Rejected},
+        {"radio", [&] { return static_cast<QWidget*>(dlg.radioManos->Item(1)); }, -1},
+        {"check box", [&] { dlg.tabConfig->setCurrentIndex(1); return static_cast<QWidget*>(dlg.chkSonidoTecla); }, -1},
+        {"tabs", [&] { return static_cast<QWidget*>(dlg.tabConfig->tabBar()); }, -1},
+    };
+    for (const Caso& c : casos) {
+        dlg.tabConfig->setCurrentIndex(0);
+        dlg.setResult(-1);
+        dlg.show();
+        QApplication::setActiveWindow(&dlg);
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QWidget* foco = c.foco();
+        foco->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), foco);
+        for (int tecla : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+            if (dlg.isHidden()) break;
+            QTest::keyClick(foco, Qt::Key(tecla));
+        }
+        QCOMPARE(dlg.result(), c.resultado);
+        QVERIFY2(dlg.isHidden() == (c.resultado != -1), c.nombre);
+    }
 }
 
 void PruebasDialogos::eligeUnidadSoloConEjercicios() {

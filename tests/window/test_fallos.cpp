@@ -184,6 +184,7 @@ private slots:
     void carpetaQueNoSePuedeCrear();
     void discoLleno();
     void directorioEnLugarDelFichero();
+    void ficheroDeSoloLecturaOIlegible();
 };
 
 void PruebaFallos::carpetaDeSoloLectura() {
@@ -390,6 +391,39 @@ void PruebaFallos::directorioEnLugarDelFichero() {
     CerrarSinPoderGuardar(*w, e.plataforma, fichero, EISDIR);
     QVERIFY(QFileInfo(fichero).isDir());
     QVERIFY(Contenido(fichero).isEmpty());
+}
+
+// A progress file frozen read-only, or one that cannot be read: never replaced, whoever runs the
+// program (its own permission bits rule, for root too).
+void PruebaFallos::ficheroDeSoloLecturaOIlegible() {
+    Entorno e;
+    const QString fichero = e.Fichero();
+    const QByteArray previo = PrepararProgreso(fichero);
+    Permisos(fichero, 0444);
+    {
+        auto w = Ventana();
+        QVERIFY(e.plataforma.errores.isEmpty());
+        QCOMPARE(w->Actual(), (Posicion{1, 1, 2}));
+        EjercicioQueNoSePuedeGuardar(*w, e.plataforma, fichero, EACCES);
+    }
+    QCOMPARE(Leer(fichero), previo);
+
+    // Unreadable at start-up: the box, the defaults in memory, and the close asks rather than
+    // write the defaults over the progress it never read.
+    Permisos(fichero, 0);
+    e.plataforma.errores.clear();
+    e.plataforma.preguntas.clear();
+    {
+        auto w = Ventana();
+        QCOMPARE(e.plataforma.errores.size(), 1);
+        QVERIFY2(Nombra(e.plataforma.errores.first(), fichero, EACCES), qPrintable(e.plataforma.errores.first()));
+        QCOMPARE(w->Actual(), (Posicion{1, 1, 1}));
+        HacerEjercicio(*w, e.plataforma);
+        CerrarSinPoderGuardar(*w, e.plataforma, fichero, EACCES);
+    }
+    Permisos(fichero, 0644);
+    QCOMPARE(Leer(fichero), previo);
+    QCOMPARE(Contenido(QFileInfo(fichero).path()), QStringList{QFileInfo(fichero).fileName()});
 }
 
 QTEST_MAIN(PruebaFallos)

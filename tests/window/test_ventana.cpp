@@ -60,6 +60,7 @@ private slots:
     void geometriaDelTeclado();
     void biselesDeLosPaneles();
     void coloresYManos();
+    void colorDeCadaTeclaPorSuDedo();
     void cerrarDuranteUnEjercicioGuarda();
     void ficherosDanadosYProgresoQuePersiste();
     void altSolaYTabNoMuevenElFoco();
@@ -391,11 +392,15 @@ void PruebaVentana::tecladoEnPantalla() {
     QCOMPARE(w->Boton("btnMayusculasDer")->BiselExterior(), Panel::Bisel::Hundido);
     Fisica(w.get(), 62, false);
     QCOMPARE(w->Boton("btnMayusculasIzq")->BiselExterior(), Panel::Bisel::Elevado);
-    // Keys outside the table move nothing: Tab, keypad, function keys.
-    for (std::uint32_t c : {23u, 79u, 90u, 133u}) {
+    // Keys outside the table move nothing and drop a pending accent: Tab, keypad, a Windows key,
+    // and keys outside the physical map too (Japanese/Brazilian RO, keypad "=", a media key).
+    for (std::uint32_t c : {23u, 79u, 90u, 133u, 97u, 125u, 121u}) {
+        Golpe(w.get(), 48);
+        QCOMPARE(w->Traductor.AcentoPendiente, teclado::kAgudo);
         Fisica(w.get(), c, true);
         for (const DefTecla& d : PanelTeclado::Disposicion())
             QCOMPARE(w->Boton(d.nombre)->BiselExterior(), Panel::Bisel::Elevado);
+        QVERIFY2(w->Traductor.AcentoPendiente == 0, qPrintable(QString::number(c)));
         Fisica(w.get(), c, false);
     }
     // Caps Lock light: on, off, and every repeated key-down flips it again.
@@ -588,6 +593,39 @@ void PruebaVentana::coloresYManos() {
     QTest::keyClick(w.get(), Qt::Key_F6);
     QVERIFY(w->panelTeclado->isVisible());
     QVERIFY(w->imgManos->isVisible());
+}
+
+// The 55 typing keys and the finger that strikes each, written out from the touch-typing chart.
+void PruebaVentana::colorDeCadaTeclaPorSuDedo() {
+    enum Dedo { Menique, Anular, Corazon, Indice, Pulgar };
+    const std::pair<const char*, Dedo> kDedos[] = {
+        {"btnPrimero", Menique}, {"btn1", Menique}, {"btn2", Anular}, {"btn3", Corazon}, {"btn4", Indice},
+        {"btn5", Indice}, {"btn6", Indice}, {"btn7", Indice}, {"btn8", Corazon}, {"btn9", Anular},
+        {"btn0", Menique}, {"btnComilla", Menique}, {"btnAdmiracion", Menique}, {"btnBorrar", Menique},
+        {"btnTabulador", Menique}, {"btnQ", Menique}, {"btnW", Anular}, {"btnE", Corazon}, {"btnR", Indice},
+        {"btnT", Indice}, {"btnY", Indice}, {"btnU", Indice}, {"btnI", Corazon}, {"btnO", Anular},
+        {"btnP", Menique}, {"btnAcentoAbierto", Menique}, {"btnMas", Menique}, {"btnIntro", Menique},
+        {"btnBloqMayus", Menique}, {"btnA", Menique}, {"btnS", Anular}, {"btnD", Corazon}, {"btnF", Indice},
+        {"btnG", Indice}, {"btnH", Indice}, {"btnJ", Indice}, {"btnK", Corazon}, {"btnL", Anular},
+        {"btnEnye", Menique}, {"btnAcento", Menique}, {"btnCeTrencada", Menique},
+        {"btnMayusculasIzq", Menique}, {"btnMenor", Menique}, {"btnZ", Menique}, {"btnX", Anular},
+        {"btnC", Corazon}, {"btnV", Indice}, {"btnB", Indice}, {"btnN", Indice}, {"btnM", Indice},
+        {"btnComa", Corazon}, {"btnPunto", Anular}, {"btnMenos", Menique}, {"btnMayusculasDer", Menique},
+        {"btnEspacio", Pulgar}};
+    Entorno e;
+    auto w = Ventana();
+    const QColor colores[] = {QColor(255, 0, 0), QColor(255, 255, 0), QColor(0, 255, 0), QColor(0, 255, 255),
+                              w->palette().color(QPalette::Active, QPalette::Highlight)};
+    QCOMPARE(std::size(kDedos), std::size_t{55});
+    QStringList escritura, tabla;
+    for (const char* n : PanelTeclado::TeclasDeEscritura()) escritura << QString::fromLatin1(n);
+    for (const auto& [n, dedo] : kDedos) tabla << QString::fromLatin1(n);
+    escritura.sort();
+    tabla.sort();
+    QCOMPARE(escritura, tabla);
+    w->Configuracion.PintarTecladoActivo = 1;
+    w->PintarTeclado();
+    for (const auto& [n, dedo] : kDedos) QVERIFY2(w->Boton(n)->Color() == colores[dedo], n);
 }
 
 void PruebaVentana::cerrarDuranteUnEjercicioGuarda() {
