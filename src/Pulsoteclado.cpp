@@ -504,15 +504,24 @@ void TfrmPulsoteclado::CargarConfiguracion() {
         }
     } catch (const almacen::ErrorFichero& e) {
         // The program goes on with the defaults in memory; the box tells why.
+        if (e.fichero == ruta) errorDeCarga_ = e;  // the file itself could not be read
         almacen::ConfiguracionPorDefecto(Configuracion);
         AplicarPantalla();
         LaPlataforma().MostrarError(this, QString::fromStdString(e.what()));
     }
 }
 
+void TfrmPulsoteclado::EscribirConfiguracion() {
+    const QString ruta = rutas::FicheroConfiguracion();
+    // A file that could not be read at start-up holds progress this session never saw: even if it
+    // has become readable since, the defaults in memory must not replace it.
+    if (errorDeCarga_ && QFileInfo::exists(ruta)) throw *errorDeCarga_;
+    almacen::GuardarConfiguracion(ruta.toStdString(), Configuracion);
+}
+
 bool TfrmPulsoteclado::GuardarConfiguracion() {
     try {
-        almacen::GuardarConfiguracion(rutas::FicheroConfiguracion().toStdString(), Configuracion);
+        EscribirConfiguracion();
         return true;
     } catch (const almacen::ErrorFichero& e) {
         LaPlataforma().MostrarError(this, QString::fromStdString(e.what()));
@@ -522,7 +531,7 @@ bool TfrmPulsoteclado::GuardarConfiguracion() {
 
 void TfrmPulsoteclado::closeEvent(QCloseEvent* e) {
     try {
-        almacen::GuardarConfiguracion(rutas::FicheroConfiguracion().toStdString(), Configuracion);
+        EscribirConfiguracion();
     } catch (const almacen::ErrorFichero& error) {
         const QString pregunta = QString::fromStdString(error.what()) +
                                  QStringLiteral("\n\n¿Desea cerrar el programa sin guardar el progreso?");

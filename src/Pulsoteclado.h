@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <optional>
 #include <string>
 
 #include "catalogue/Catalogo.h"
@@ -63,6 +64,7 @@ public:
     // ---- progress file
     void CargarConfiguracion();
     bool GuardarConfiguracion();  // false when the file could not be written (already reported)
+    void EscribirConfiguracion();  // throws almacen::ErrorFichero
 
     // ---- controls
     Panel* panelLecciones = nullptr;
@@ -107,4 +109,5 @@ private:
     bool sonidosPreparados_ = false;
     bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
     bool cerrando_ = false;
+    std::optional<almacen::ErrorFichero> errorDeCarga_;  // the progress file could not be read at start-up
 };

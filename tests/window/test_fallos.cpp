@@ -423,6 +423,19 @@ void PruebaFallos::ficheroDeSoloLecturaOIlegible() {
     }
     Permisos(fichero, 0644);
     QCOMPARE(Leer(fichero), previo);
+
+    // Made readable again while the program runs: the close still asks, and the progress it never
+    // read is not replaced by the defaults in memory.
+    Permisos(fichero, 0);
+    {
+        auto w = Ventana();
+        QCOMPARE(w->Actual(), (Posicion{1, 1, 1}));
+        Permisos(fichero, 0644);
+        HacerEjercicio(*w, e.plataforma);
+        QVERIFY(!w->GuardarConfiguracion());
+        CerrarSinPoderGuardar(*w, e.plataforma, fichero, EACCES);
+    }
+    QCOMPARE(Leer(fichero), previo);
     QCOMPARE(Contenido(QFileInfo(fichero).path()), QStringList{QFileInfo(fichero).fileName()});
 }
 
