@@ -3,14 +3,18 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 #include "catalogue/Catalogo.h"
+#include "estadisticas/Registro.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
 #include "practica/Practica.h"
 #include "store/Configuracion.h"
+
+namespace estadisticas { class Servicio; }
 
 class QAction;
 class QLabel;
@@ -37,6 +41,7 @@ public:
     void ElegirEjercicio();
     void AlternarEjercicio();
     void MostrarGrafico();
+    void MostrarEstadisticas();
     void Configurar(int pagina);
     void MostrarSobrePrograma();
     void Terminar();
@@ -60,6 +65,11 @@ public:
     void PintarTeclado();
     void AplicarPantalla();
 
+    // ---- statistics: the attempt under way in memory, finished ones written on their own thread
+    estadisticas::RegistroIntento Registro;
+    estadisticas::Servicio& Estadisticas();
+    void TerminarIntento(estadisticas::Resultado resultado);
+
     // ---- progress file
     void CargarConfiguracion();
     bool GuardarConfiguracion();  // false when the file could not be written (already reported)
@@ -77,6 +87,7 @@ public:
     QAction* menuAbrir = nullptr;
     QAction* menuEmpezar = nullptr;
     QAction* menuGrafico = nullptr;
+    QAction* menuEstadisticas = nullptr;
     QAction* menuTerminar = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
@@ -105,4 +116,5 @@ private:
     bool sonidosPreparados_ = false;
     bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
     bool cerrando_ = false;
+    std::unique_ptr<estadisticas::Servicio> estadisticas_;
 };

@@ -20,7 +20,7 @@
 
 class PlataformaPrueba : public Plataforma {
 public:
-    QStringList mensajes, errores, preguntas, sonidos;
+    QStringList mensajes, errores, avisos, preguntas, sonidos;
     int pitidos = 0;
     bool respuesta = false;       // answer to every question
     bool sonidoReproducible = true;
@@ -29,6 +29,7 @@ public:
 
     void MostrarMensaje(QWidget*, const QString& t) override { mensajes << t; }
     void MostrarError(QWidget*, const QString& t) override { errores << t; }
+    void MostrarAviso(QWidget*, const QString& t) override { avisos << t; }
     bool Preguntar(QWidget*, const QString& t) override { preguntas << t; return respuesta; }
     void Pitido() override { ++pitidos; }
     bool ReproducirSonido(const QString& ruta) override { sonidos << ruta; return sonidoReproducible; }
