@@ -26,6 +26,9 @@ public:
     bool sonidoReproducible = true;
     std::function<int(QDialog&)> alDialogo = [](QDialog&) { return int(QDialog::Rejected); };
     QStringList dialogos;         // class names of the dialogs run
+    QString carpeta;              // the folder every folder question answers
+
+    QString ElegirCarpeta(QWidget*, const QString&) override { return carpeta; }
 
     void MostrarMensaje(QWidget*, const QString& t) override { mensajes << t; }
     void MostrarError(QWidget*, const QString& t) override { errores << t; }
