@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -40,16 +41,14 @@ struct IntentoGuardado {
     std::string texto;    // Windows-1252
 };
 
-// A key press as stored; texts Windows-1252.
+// What the analysis reads of a stored key press (its text's character comes from the attempt's
+// text, its order from the order of reading); escrito is Windows-1252.
 struct PulsacionGuardada {
     std::int64_t intento = 0;
-    std::uint32_t orden = 0;
     std::uint32_t posicion = 0;
-    char esperado = 0;       // 0: past the end of the text
     std::uint8_t largoEscrito = 0;
     char escrito[2] = {0, 0};
     std::uint16_t tecla = 0;
-    std::uint8_t modificadores = 0;
     std::uint32_t ms = 0;
     std::string_view Escrito() const { return {escrito, largoEscrito}; }
 };
@@ -70,10 +69,14 @@ public:
 
     // Writes the attempt and its key presses in one transaction; returns its id.
     std::int64_t Guardar(const Intento& intento);
+    // Copies the written-ahead journal back into the file (what readers then need not look up).
+    void Asentar();
 
     std::vector<IntentoGuardado> LeerIntentos();
-    // Every key press in the order of its attempt and then of its press.
-    void RecorrerPulsaciones(const std::function<void(const PulsacionGuardada&)>& f);
+    // The key presses of the attempts desde <= id < hasta, in the order of their attempt and then
+    // of their press.
+    void RecorrerPulsaciones(const std::function<void(const PulsacionGuardada&)>& f, std::int64_t desde = 0,
+                             std::int64_t hasta = INT64_MAX);
     std::int64_t ContarPulsaciones();
 
     // The two tables as UTF-8 CSV files with a header row.

@@ -1,7 +1,10 @@
 #include "estadisticas/Analisis.h"
 
 #include <algorithm>
+#include <climits>
+#include <exception>
 #include <map>
+#include <thread>
 
 #include "keyboard/Traduccion.h"
 
@@ -23,6 +26,7 @@ unsigned char Minuscula(unsigned char c) {
 
 struct Tablas {
     std::array<Golpes, 256> golpes{};
+    std::array<std::array<signed char, 2>, 256> porVk{};  // the typing keys a virtual key lowers
     std::array<unsigned char, 256> base{};   // a composed letter's plain letter, same case
     std::array<char, 256> acento{};          // its accent; 0 for every other character
     int shiftIzq = -1, shiftDer = -1;
@@ -32,6 +36,10 @@ const Tablas& LasTablas() {
     static const Tablas t = [] {
         Tablas t;
         for (int c = 0; c < 256; ++c) t.base[static_cast<std::size_t>(c)] = static_cast<unsigned char>(c);
+        for (auto& v : t.porVk) v = {-1, -1};
+        for (const teclado::FilaTecla& f : teclado::TablaTeclas())
+            for (std::size_t k = 0; k < 2; ++k)
+                if (f.paneles[k]) t.porVk[f.vk][k] = static_cast<signed char>(teclado::IndiceTeclaEscritura(f.paneles[k]));
         t.shiftIzq = teclado::IndiceTeclaEscritura("btnMayusculasIzq");
         t.shiftDer = teclado::IndiceTeclaEscritura("btnMayusculasDer");
         auto poner = [&t](unsigned char c, Golpes g) {
@@ -154,19 +162,16 @@ void Analizador::Pulsacion(const PulsacionGuardada& p) {
         ultimo_ = p.intento;
     }
     // The key's time, whether or not it wrote.
-    if (p.ms > 0) {
-        if (const teclado::FilaTecla* f = teclado::BuscarFila(p.tecla))
-            for (const char* panel : f->paneles)
-                if (panel)
-                    if (const int i = teclado::IndiceTeclaEscritura(panel); i >= 0) msTecla_[static_cast<std::size_t>(i)].push_back(p.ms);
-    }
+    if (p.ms > 0 && p.tecla < 256)
+        for (const signed char i : LasTablas().porVk[p.tecla])
+            if (i >= 0) msTecla_[static_cast<std::size_t>(i)].push_back(p.ms);
     const std::string_view escrito = p.Escrito();
     if (escrito.empty() || (escrito.size() == 1 && escrito[0] == '\b')) return;
     ++r_.intentos[indice_].escritas;
     const std::string& texto = textos_[indice_];
     const bool error = EsError(texto, p.posicion, escrito);
-    if (!p.esperado) return;  // past the end of the text: no key was expected
-    const char e = p.esperado;
+    if (p.posicion >= texto.size()) return;  // past the end of the text: no key was expected
+    const char e = texto[p.posicion];
     const Tablas& t = LasTablas();
     const Golpes g = t.golpes[static_cast<unsigned char>(e)];
     const std::optional<ClaseAcento> clase = error ? Clasificar(e, escrito) : std::nullopt;
@@ -305,10 +310,73 @@ std::vector<PuntoHistoria> Resumen::HistoriaPorDia(std::optional<int> unidad) co
     return v;
 }
 
+void Analizador::Unir(Analizador&& o) {
+    r_.pulsaciones += o.r_.pulsaciones;
+    for (std::size_t k = 0; k < r_.teclas.size(); ++k) {
+        r_.teclas[k].esperadas += o.r_.teclas[k].esperadas;
+        r_.teclas[k].errores += o.r_.teclas[k].errores;
+        msTecla_[k].insert(msTecla_[k].end(), o.msTecla_[k].begin(), o.msTecla_[k].end());
+        for (std::size_t c = 0; c < 256; ++c) r_.porCaracter[k][c] += o.r_.porCaracter[k][c];
+    }
+    for (std::size_t c = 0; c < 256; ++c) r_.acentosPorCaracter[c] += o.r_.acentosPorCaracter[c];
+    for (std::size_t k = 0; k < r_.acentos.size(); ++k) {
+        ErrorAcento& a = r_.acentos[k];
+        ErrorAcento& b = o.r_.acentos[k];
+        a.veces += b.veces;
+        if (b.veces) {  // the other part holds the later attempts: its example is the latest
+            a.palabra = std::move(b.palabra);
+            a.escrita = std::move(b.escrita);
+        }
+    }
+    for (const auto& [clave, veces] : o.confusiones_) confusiones_[clave] += veces;
+    // Each attempt was read by one part only.
+    for (std::size_t i = 0; i < r_.intentos.size() && i < o.r_.intentos.size(); ++i)
+        r_.intentos[i].escritas += o.r_.intentos[i].escritas;
+}
+
 Resumen Analizar(BaseDatos& db) {
+    const std::vector<IntentoGuardado> intentos = db.LeerIntentos();
     Analizador a;
-    for (const IntentoGuardado& in : db.LeerIntentos()) a.Intento(in);
-    db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); });
+    for (const IntentoGuardado& in : intentos) a.Intento(in);
+    // A long history is read in two halves at once, each on its own connection: reading the rows
+    // is most of the time, and the machine has a second core for it.
+    std::uint64_t total = 0;
+    for (const IntentoGuardado& in : intentos) total += in.caracteres;
+    std::int64_t corte = INT64_MAX;
+    if (total >= 50000) {
+        std::uint64_t suma = 0;
+        for (const IntentoGuardado& in : intentos) {
+            if (suma >= total / 2) {
+                corte = in.id;
+                break;
+            }
+            suma += in.caracteres;
+        }
+    }
+    if (corte == INT64_MAX) {
+        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); });
+        return a.Terminar();
+    }
+    Analizador b;
+    for (const IntentoGuardado& in : intentos) b.Intento(in);
+    std::exception_ptr fallo;
+    std::thread segunda([&] {
+        try {
+            BaseDatos otra(db.Ruta());
+            otra.RecorrerPulsaciones([&b](const PulsacionGuardada& p) { b.Pulsacion(p); }, corte);
+        } catch (...) {
+            fallo = std::current_exception();
+        }
+    });
+    try {
+        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); }, 0, corte);
+    } catch (...) {
+        segunda.join();
+        throw;
+    }
+    segunda.join();
+    if (fallo) std::rethrow_exception(fallo);
+    a.Unir(std::move(b));
     return a.Terminar();
 }
 
@@ -328,18 +396,14 @@ Resumen Analizar(const std::vector<estadisticas::Intento>& intentos) {
         g.ppm = in.Ppm();
         g.texto = in.texto;
         a.Intento(g);
-        std::uint32_t orden = 0;
         for (const estadisticas::Pulsacion& k : in.pulsaciones) {
             PulsacionGuardada p;
             p.intento = id;
-            p.orden = ++orden;
             p.posicion = k.posicion;
-            p.esperado = k.esperado;
             p.largoEscrito = k.largoEscrito;
             p.escrito[0] = k.escrito[0];
             p.escrito[1] = k.escrito[1];
             p.tecla = k.tecla;
-            p.modificadores = k.modificadores;
             p.ms = k.ms;
             a.Pulsacion(p);
         }

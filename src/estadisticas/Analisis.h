@@ -93,6 +93,8 @@ public:
     Analizador();
     void Intento(const IntentoGuardado& in);
     void Pulsacion(const PulsacionGuardada& p);
+    // Adds what another analyser of the same attempts read from later ones.
+    void Unir(Analizador&& otro);
     Resumen Terminar();
 
 private:

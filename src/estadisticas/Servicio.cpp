@@ -50,6 +50,15 @@ void Servicio::Hilo() {
             Intentar([&in](BaseDatos& db) { db.Guardar(in); });
         }
         l.lock();
+        if (cola_.empty()) {
+            // Nothing else to write: the journal goes back into the file now, not inside a commit.
+            l.unlock();
+            {
+                std::lock_guard<std::mutex> b(base_);
+                if (db_) Intentar([](BaseDatos& db) { db.Asentar(); });
+            }
+            l.lock();
+        }
         ocupado_ = false;
         if (cola_.empty()) vacia_.notify_all();
     }

@@ -469,3 +469,46 @@ TEST(Analisis, ElAvanceDelCursoSaleDelProgreso) {
 }
 
 }  // namespace
+
+namespace {
+
+// A long history read back in two halves at once gives what one pass over it in memory gives.
+TEST_F(Carpeta, LaLecturaEnDosMitadesDaLoMismoQueUnaSola) {
+    std::vector<Intento> h;
+    std::mt19937 azar(5);
+    const std::string texto = "\xBF" "Qu\xE9 ping\xFC" "ino, ni\xF1o? Canci\xF3n del d\xED" "a y de la noche.";
+    for (int i = 0; i < 1200; ++i) {
+        std::vector<std::string> pasos = Letras(texto);
+        for (auto& p : pasos)
+            if (azar() % 9 == 0) p = std::string(1, "asdfgh\xE1\xE9\xB4"[azar() % 9]);
+        h.push_back(Teclear(texto, pasos, Resultado::Incorrecto, catalogo::Posicion{static_cast<std::uint16_t>(1 + i % 3), 1, 1}));
+    }
+    {
+        BaseDatos db(ruta);
+        for (const Intento& in : h) db.Guardar(in);
+    }
+    BaseDatos db(ruta);
+    const Resumen a = Analizar(db), b = Analizar(h);
+    ASSERT_GE(a.pulsaciones, 50000u);  // long enough to be read in two halves
+    EXPECT_EQ(a.pulsaciones, b.pulsaciones);
+    for (std::size_t k = 0; k < a.teclas.size(); ++k) {
+        EXPECT_EQ(a.teclas[k].esperadas, b.teclas[k].esperadas) << k;
+        EXPECT_EQ(a.teclas[k].errores, b.teclas[k].errores) << k;
+        EXPECT_EQ(a.teclas[k].medianaMs, b.teclas[k].medianaMs) << k;
+    }
+    ASSERT_EQ(a.confusiones.size(), b.confusiones.size());
+    for (std::size_t k = 0; k < a.confusiones.size(); ++k) {
+        EXPECT_EQ(a.confusiones[k].escrito, b.confusiones[k].escrito);
+        EXPECT_EQ(a.confusiones[k].veces, b.confusiones[k].veces);
+    }
+    for (std::size_t k = 0; k < a.acentos.size(); ++k) {
+        EXPECT_EQ(a.acentos[k].veces, b.acentos[k].veces) << k;
+        EXPECT_EQ(a.acentos[k].escrita, b.acentos[k].escrita) << k;
+    }
+    EXPECT_GT(a.acentos[static_cast<std::size_t>(ClaseAcento::TildeDeMas)].veces, 0u);
+    EXPECT_GT(a.acentos[static_cast<std::size_t>(ClaseAcento::MuertaMalUsada)].veces, 0u);
+    EXPECT_EQ(a.HistoriaPorDia(2)[0].acierto, b.HistoriaPorDia(2)[0].acierto);
+    EXPECT_EQ(a.AcentosFrecuentes(), b.AcentosFrecuentes());
+}
+
+}  // namespace
