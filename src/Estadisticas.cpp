@@ -260,6 +260,10 @@ TfrmEstadisticas::TfrmEstadisticas(QWidget* padre, estadisticas::Resumen resumen
     vt->addLayout(fila);
     panelTeclado = new PanelTeclado(pagTeclado);
     vt->addWidget(panelTeclado, 0, Qt::AlignHCenter);
+    lblDebiles = new QLabel(pagTeclado);
+    lblDebiles->setObjectName(QStringLiteral("lblDebiles"));
+    lblDebiles->setWordWrap(true);
+    vt->addWidget(lblDebiles);
     vt->addStretch(1);
     tabs->addTab(pagTeclado, QStringLiteral("&Teclado"));
     connect(radioErrores, &QRadioButton::toggled, this, [this](bool e) { MostrarErrores(e); });
@@ -386,6 +390,13 @@ void TfrmEstadisticas::MostrarErrores(bool errores) {
 }
 
 void TfrmEstadisticas::LlenarTablas() {
+    QStringList debiles;
+    for (const estadisticas::TeclaDebil& d : resumen_.TeclasDebiles())
+        debiles << NombreCaracter(std::string_view(&d.caracter, 1)) + QStringLiteral(" (") + Porcentaje(d.tasa) +
+                       QStringLiteral(" de errores)");
+    lblDebiles->setText(debiles.isEmpty() ? QStringLiteral("Ninguna tecla con errores.")
+                                          : QStringLiteral("Las teclas más débiles: ") + debiles.join(QStringLiteral(", ")) +
+                                                QStringLiteral("."));
     for (int d = 0; d < teclado::kNumDedos; ++d) {
         const auto& c = resumen_.dedos[static_cast<std::size_t>(d)];
         Fila(tablaDedos, {NombreDedo(d), QString::number(c.esperadas), QString::number(c.errores), Porcentaje(c.Tasa()),
