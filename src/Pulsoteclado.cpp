@@ -19,6 +19,8 @@
 
 #include "Configuracion.h"
 #include "EligeUnidad.h"
+#include "Estadisticas.h"
+#include "estadisticas/Servicio.h"
 #include "Grafico.h"
 #include "Lecciones.h"
 #include "SobreProg.h"
@@ -186,6 +188,40 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
 
 TfrmPulsoteclado::~TfrmPulsoteclado() = default;
 
+estadisticas::Servicio& TfrmPulsoteclado::Estadisticas() {
+    if (!estadisticas_) {
+        // Faults are met on the writing thread: their box is shown from the window's own.
+        QPointer<TfrmPulsoteclado> ventana(this);
+        estadisticas_ = std::make_unique<estadisticas::Servicio>(
+            rutas::FicheroEstadisticas().toStdString(), [ventana](estadisticas::Servicio::Aviso a, const std::string& detalle) {
+                QString texto;
+                const QString d = QString::fromStdString(detalle);
+                switch (a) {
+                case estadisticas::Servicio::Aviso::Renombrada:
+                    texto = QStringLiteral("El fichero de estadísticas estaba dañado. Se ha guardado aparte como\n") + d +
+                            QStringLiteral("\ny se ha empezado uno nuevo. Su progreso no se ha tocado.");
+                    break;
+                case estadisticas::Servicio::Aviso::NoDisponible:
+                    texto = QStringLiteral("No se pueden guardar las estadísticas:\n") + d +
+                            QStringLiteral("\n\nEl programa sigue sin ellas en esta sesión; su progreso no se ha tocado.");
+                    break;
+                case estadisticas::Servicio::Aviso::NoEscrita:
+                    texto = QStringLiteral("No se ha podido guardar un intento en las estadísticas:\n") + d +
+                            QStringLiteral("\n\nSu progreso no se ha tocado.");
+                    break;
+                }
+                QMetaObject::invokeMethod(
+                    qApp, [ventana, texto] { LaPlataforma().MostrarAviso(ventana.data(), texto); }, Qt::QueuedConnection);
+            });
+    }
+    return *estadisticas_;
+}
+
+void TfrmPulsoteclado::TerminarIntento(estadisticas::Resultado resultado) {
+    if (std::optional<estadisticas::Intento> in = Registro.Terminar(resultado, TextoEscrito.size()))
+        Estadisticas().Encolar(std::move(*in));
+}
+
 void TfrmPulsoteclado::CrearMenu() {
     // The application's style, set before the menu bar exists: the bar takes its extension
     // button's picture from it when it is made.
@@ -203,6 +239,8 @@ void TfrmPulsoteclado::CrearMenu() {
     menuGrafico = item(fichero, "&Gráfico...", Qt::Key_F7, &TfrmPulsoteclado::MostrarGrafico);
     fichero->addSeparator();
     menuTerminar = item(fichero, "&Terminar", 0, &TfrmPulsoteclado::Terminar);
+    QMenu* practicaMenu = menuBar()->addMenu(QStringLiteral("&Práctica"));
+    menuEstadisticas = item(practicaMenu, "&Estadísticas...", 0, &TfrmPulsoteclado::MostrarEstadisticas);
     QMenu* cfg = menuBar()->addMenu(QStringLiteral("&Configuración"));
     menuCfgPantalla = cfg->addAction(QStringLiteral("&Pantalla..."));
     menuCfgPantalla->setShortcut(QKeySequence(Qt::Key_F9));
@@ -216,6 +254,7 @@ void TfrmPulsoteclado::CrearMenu() {
     menuEmpezar->setObjectName(QStringLiteral("menuEmpezar"));
     menuGrafico->setObjectName(QStringLiteral("menuGrafico"));
     menuTerminar->setObjectName(QStringLiteral("menuTerminar"));
+    menuEstadisticas->setObjectName(QStringLiteral("menuEstadisticas"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
     menuSobreProg->setObjectName(QStringLiteral("menuSobreProg"));
@@ -300,6 +339,37 @@ void TfrmPulsoteclado::MostrarGrafico() {
     LaPlataforma().EjecutarDialogo(grafico);
 }
 
+void TfrmPulsoteclado::MostrarEstadisticas() {
+    if (!Boton("btnF7")->MostrarPista()) return;
+    estadisticas::Resumen resumen;
+    const bool leidas = Estadisticas().Analizar(resumen);
+    auto exportar = [this](const QString& carpeta) {
+        const QString intentos = carpeta + QStringLiteral("/pulsoteclado-intentos.csv");
+        const QString pulsaciones = carpeta + QStringLiteral("/pulsoteclado-pulsaciones.csv");
+        if ((QFileInfo::exists(intentos) || QFileInfo::exists(pulsaciones)) &&
+            !LaPlataforma().Preguntar(this, QStringLiteral("Ya hay ficheros exportados en\n") + carpeta +
+                                                QStringLiteral("\n\n¿Desea sustituirlos?")))
+            return QString();
+        QString error;
+        const bool hecho = Estadisticas().Usar([&](estadisticas::BaseDatos& db) {
+            try {
+                db.ExportarCsv(QFile::encodeName(intentos).toStdString(), QFile::encodeName(pulsaciones).toStdString());
+            } catch (const estadisticas::ErrorBase& e) {
+                if (e.tipo == estadisticas::ErrorBase::Tipo::Danada) throw;
+                error = QString::fromStdString(e.what());
+            }
+        });
+        if (!hecho && error.isEmpty()) error = QStringLiteral("No se han podido leer las estadísticas.");
+        return error;
+    };
+    TfrmEstadisticas ventana(this, std::move(resumen), estadisticas::AvanceCurso(Configuracion), exportar);
+    if (!leidas)
+        ventana.lblVacio->setText(QStringLiteral("No se han podido leer las estadísticas en esta sesión.\n\n") +
+                                  QString::fromStdString(Estadisticas().Ruta()));
+    ventana.ElegirUnidad(UnidadActual);
+    LaPlataforma().EjecutarDialogo(ventana);
+}
+
 void TfrmPulsoteclado::MostrarSobrePrograma() {
     if (!Boton("btnF1")->MostrarPista()) return;
     TfrmSobreElPrograma dialogo(this);
@@ -367,6 +437,7 @@ void TfrmPulsoteclado::AlternarEjercicio() {
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
+        TerminarIntento(estadisticas::Resultado::Abandonado);
         if (Escritos > 0) almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
         Escritos = 0;
         esc->PonerColor(palette().color(QPalette::Button));
@@ -392,6 +463,8 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     }
     if (vk == teclado::VK_ESCAPE) {
         if (EnEjercicio) {
+            // After an Esc the next typed key starts a new attempt.
+            TerminarIntento(estadisticas::Resultado::Abandonado);
             TextoEscrito.clear();
             lblTextoEscrito->clear();
         }
@@ -400,6 +473,12 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     }
     if (practica::TeclaConClic(vk)) SonidoTecla();
     if (!EnEjercicio) return;
+    if (vk != teclado::VK_ESCAPE) {
+        // Kept in memory only: nothing here touches a file.
+        if (!Registro.Activo())
+            Registro.Empezar(estadisticas::Origen::Catalogo, Actual(), std::string(catalogo::Texto(Actual())));
+        Registro.Pulsar(vk, mods, TextoTecla, TextoEscrito.size());
+    }
     if (TextoTecla.size() == 1 && TextoTecla[0] == '\b') {
         if (!TextoEscrito.empty()) {
             TextoEscrito.pop_back();
@@ -430,6 +509,8 @@ void TfrmPulsoteclado::CorregirEjercicio(std::uint16_t vk, std::uint8_t mods) {
     almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
     TeclaSoltada(vk, mods);
     const std::string_view texto = catalogo::Texto(Actual());
+    // Queued for writing before the sound and the box: the verdict never waits for the disk.
+    TerminarIntento(TextoEscrito == texto ? estadisticas::Resultado::Correcto : estadisticas::Resultado::Incorrecto);
     if (TextoEscrito == texto) {
         SonidoResultado(true);
         std::string velocidad;
@@ -541,6 +622,8 @@ void TfrmPulsoteclado::closeEvent(QCloseEvent* e) {
         }
     }
     Reloj->stop();
+    if (EnEjercicio) TerminarIntento(estadisticas::Resultado::Abandonado);
+    if (estadisticas_) estadisticas_->Esperar();
     e->accept();
 }
 
@@ -561,9 +644,14 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
         sonidosPreparados_ = true;
         // The icon and the sound output wait until the first paint of the whole window has been
         // sent to the screen: the queued call runs after the backing store is flushed.
-        QTimer::singleShot(0, this, [] {
+        QTimer::singleShot(0, this, [this] {
             PonerIconoPrograma();
             LaPlataforma().PrepararSonidos();
+            // A second later, the statistics window's figures are read on the writing thread, if
+            // there is a history: the window then opens without reading it all.
+            QTimer::singleShot(1000, this, [this] {
+                if (QFileInfo::exists(rutas::FicheroEstadisticas())) Estadisticas().Precalentar();
+            });
         });
     }
 }

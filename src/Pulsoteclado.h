@@ -4,14 +4,18 @@
 
 #include <QMainWindow>
 #include <optional>
+#include <memory>
 #include <string>
 
 #include "catalogue/Catalogo.h"
+#include "estadisticas/Registro.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
 #include "practica/Practica.h"
 #include "store/Configuracion.h"
+
+namespace estadisticas { class Servicio; }
 
 class QAction;
 class QLabel;
@@ -38,6 +42,7 @@ public:
     void ElegirEjercicio();
     void AlternarEjercicio();
     void MostrarGrafico();
+    void MostrarEstadisticas();
     void Configurar(int pagina);
     void MostrarSobrePrograma();
     void Terminar();
@@ -61,6 +66,11 @@ public:
     void PintarTeclado();
     void AplicarPantalla();
 
+    // ---- statistics: the attempt under way in memory, finished ones written on their own thread
+    estadisticas::RegistroIntento Registro;
+    estadisticas::Servicio& Estadisticas();
+    void TerminarIntento(estadisticas::Resultado resultado);
+
     // ---- progress file
     void CargarConfiguracion();
     bool GuardarConfiguracion();  // false when the file could not be written (already reported)
@@ -79,6 +89,7 @@ public:
     QAction* menuAbrir = nullptr;
     QAction* menuEmpezar = nullptr;
     QAction* menuGrafico = nullptr;
+    QAction* menuEstadisticas = nullptr;
     QAction* menuTerminar = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
@@ -110,4 +121,5 @@ private:
     bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
     bool cerrando_ = false;
     std::optional<almacen::ErrorFichero> errorDeCarga_;  // the progress file could not be read at start-up
+    std::unique_ptr<estadisticas::Servicio> estadisticas_;
 };

@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <algorithm>
 
+#include "keyboard/Dedos.h"
+
 // ---------------------------------------------------------------- Panel
 
 Panel::Panel(QWidget* padre) : QWidget(padre) {
@@ -414,37 +416,25 @@ const std::vector<DefTecla>& PanelTeclado::Disposicion() {
 }
 
 const std::vector<const char*>& PanelTeclado::TeclasDeEscritura() {
-    static const std::vector<const char*> t = {
-        "btnPrimero", "btn1", "btn2", "btn3", "btn4", "btn5", "btn6", "btn7", "btn8", "btn9", "btn0",
-        "btnComilla", "btnAdmiracion", "btnBorrar",
-        "btnTabulador", "btnQ", "btnW", "btnE", "btnR", "btnT", "btnY", "btnU", "btnI", "btnO", "btnP",
-        "btnAcentoAbierto", "btnMas", "btnIntro",
-        "btnBloqMayus", "btnA", "btnS", "btnD", "btnF", "btnG", "btnH", "btnJ", "btnK", "btnL", "btnEnye",
-        "btnAcento", "btnCeTrencada",
-        "btnMayusculasIzq", "btnMenor", "btnZ", "btnX", "btnC", "btnV", "btnB", "btnN", "btnM", "btnComa",
-        "btnPunto", "btnMenos", "btnMayusculasDer",
-        "btnEspacio"};
+    static const std::vector<const char*> t = [] {
+        std::vector<const char*> v;
+        for (int i = 0; i < teclado::kNumTeclasEscritura; ++i) v.push_back(teclado::TeclaEscritura(i).data());
+        return v;
+    }();
     return t;
 }
 
 QColor PanelTeclado::ColorDedo(std::string_view n, const QPalette& paleta) {
-    static const QHash<QByteArray, QColor> dedos = [] {
-        QHash<QByteArray, QColor> h;
-        const QColor rojo(255, 0, 0), amarillo(255, 255, 0), lima(0, 255, 0), agua(0, 255, 255);
-        for (const char* k : {"btnPrimero", "btn1", "btnTabulador", "btnQ", "btnBloqMayus", "btnA",
-                              "btnMayusculasIzq", "btnMenor", "btnZ", "btn0", "btnComilla", "btnAdmiracion",
-                              "btnBorrar", "btnP", "btnAcentoAbierto", "btnMas", "btnIntro", "btnEnye",
-                              "btnAcento", "btnCeTrencada", "btnMenos", "btnMayusculasDer"})
-            h.insert(k, rojo);
-        for (const char* k : {"btn2", "btnW", "btnS", "btnX", "btn9", "btnO", "btnL", "btnPunto"}) h.insert(k, amarillo);
-        for (const char* k : {"btn3", "btnE", "btnD", "btnC", "btn8", "btnI", "btnK", "btnComa"}) h.insert(k, lima);
-        for (const char* k : {"btn4", "btn5", "btnR", "btnT", "btnF", "btnG", "btnV", "btnB", "btn6", "btn7",
-                              "btnY", "btnU", "btnH", "btnJ", "btnN", "btnM"})
-            h.insert(k, agua);
-        return h;
-    }();
-    if (n == "btnEspacio") return paleta.color(QPalette::Active, QPalette::Highlight);
-    return dedos.value(QByteArray(n.data(), static_cast<qsizetype>(n.size())));
+    using teclado::Dedo;
+    switch (teclado::DedoDeTecla(n)) {
+    case Dedo::MeniqueIzq: case Dedo::MeniqueDer: return QColor(255, 0, 0);
+    case Dedo::AnularIzq: case Dedo::AnularDer: return QColor(255, 255, 0);
+    case Dedo::MedioIzq: case Dedo::MedioDer: return QColor(0, 255, 0);
+    case Dedo::IndiceIzq: case Dedo::IndiceDer: return QColor(0, 255, 255);
+    case Dedo::Pulgares: return paleta.color(QPalette::Active, QPalette::Highlight);
+    case Dedo::Ninguno: break;
+    }
+    return QColor();
 }
 
 PanelTeclado::PanelTeclado(QWidget* padre) : Panel(padre) {

@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QLibrary>
 #include <QMessageBox>
@@ -48,6 +50,10 @@ void PlataformaQt::MostrarMensaje(QWidget* padre, const QString& texto) {
 
 void PlataformaQt::MostrarError(QWidget* padre, const QString& texto) {
     QMessageBox::critical(padre, QStringLiteral("Pulsoteclado"), texto);
+}
+
+void PlataformaQt::MostrarAviso(QWidget* padre, const QString& texto) {
+    QMessageBox::warning(padre, QStringLiteral("Pulsoteclado"), texto);
 }
 
 bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
@@ -113,3 +119,7 @@ bool PlataformaQt::ReproducirSonido(const QString& ruta) {
 }
 
 int PlataformaQt::EjecutarDialogo(QDialog& dialogo) { return dialogo.exec(); }
+
+QString PlataformaQt::ElegirCarpeta(QWidget* padre, const QString& titulo) {
+    return QFileDialog::getExistingDirectory(padre, titulo, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+}
