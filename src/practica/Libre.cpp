@@ -1,5 +1,6 @@
 #include "practica/Libre.h"
 
+#include <algorithm>
 #include <array>
 
 #include "catalogue/Cp1252.h"
@@ -207,6 +208,64 @@ std::optional<std::string> TextoDelTeclado(std::u32string_view t) {
         r += static_cast<char>(cp1252::DeUnicode(c));
     }
     return r;
+}
+
+// ---------------------------------------------------------------- long texts on screen
+
+std::vector<std::size_t> InicioLineas(std::string_view t, std::size_t columnas, bool marcarSaltos) {
+    if (columnas == 0) columnas = 1;
+    std::vector<std::size_t> r{0};
+    std::size_t inicio = 0, columna = 0, trasEspacio = std::string_view::npos;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '\r') {
+            // The mark fits on the line, or the line wraps before the word that precedes it.
+            if (marcarSaltos && columna + 1 > columnas && columna > 0) {
+                const std::size_t corte = trasEspacio != std::string_view::npos ? trasEspacio : i;
+                r.push_back(corte);
+            }
+            r.push_back(i + 1);
+            inicio = i + 1;
+            columna = 0;
+            trasEspacio = std::string_view::npos;
+            continue;
+        }
+        if (c == ' ') {
+            ++columna;
+            trasEspacio = i + 1;  // a space hangs past the edge rather than starting a line
+            continue;
+        }
+        if (columna + 1 > columnas) {
+            const std::size_t corte = trasEspacio != std::string_view::npos && trasEspacio > inicio ? trasEspacio : i;
+            r.push_back(corte);
+            inicio = corte;
+            columna = i - corte;
+            trasEspacio = std::string_view::npos;
+        }
+        ++columna;
+    }
+    return r;
+}
+
+std::string LineasAMostrar(std::string_view t, const std::vector<std::size_t>& inicios, std::size_t desde,
+                           std::size_t hasta, bool marcarSaltos) {
+    std::string s;
+    hasta = std::min(hasta, inicios.size());
+    if (desde >= hasta) return s;
+    const std::size_t fin = hasta < inicios.size() ? inicios[hasta] : t.size();
+    s.reserve(fin - inicios[desde] + (hasta - desde) * 2);
+    for (std::size_t k = desde; k < hasta; ++k) {
+        const std::size_t a = inicios[k], b = k + 1 < inicios.size() ? inicios[k + 1] : t.size();
+        for (std::size_t i = a; i < b; ++i) {
+            if (t[i] == '\r') {
+                if (marcarSaltos) s += '\xAB';
+                continue;
+            }
+            s += t[i];
+        }
+        if (k + 1 < hasta) s += '\r';
+    }
+    return s;
 }
 
 // ---------------------------------------------------------------- timed test

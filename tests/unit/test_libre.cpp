@@ -180,3 +180,31 @@ TEST(Repaso, GeneralSobreTodoElTeclado) {
     for (char c : TodoElTeclado()) distintos += Veces(r, c) > 0;
     EXPECT_GE(distintos, TodoElTeclado().size() * 3 / 4) << r;
 }
+
+TEST(TextoLargo, LineasComoLasParteLaEtiqueta) {
+    using V = std::vector<std::size_t>;
+    EXPECT_EQ(InicioLineas("aaa bbb ccc", 7, true), (V{0, 8}));     // the space hangs at the edge
+    EXPECT_EQ(InicioLineas("abcdefghij", 4, true), (V{0, 4, 8}));   // a word longer than a line is cut
+    EXPECT_EQ(InicioLineas("ab\rcd\r\re", 9, true), (V{0, 3, 6, 7}));
+    EXPECT_EQ(InicioLineas("ab\rcd", 2, true), (V{0, 2, 3}));       // no room for the mark: it goes down
+    EXPECT_EQ(InicioLineas("ab\rcd", 2, false), (V{0, 3}));
+    EXPECT_EQ(InicioLineas("uno dos\rtres", 5, true), (V{0, 4, 8})); // the mark goes down with its word
+    const std::string t = "uno dos tres\rcuatro cinco seis siete";
+    const V l = InicioLineas(t, 10, true);
+    EXPECT_EQ(LineasAMostrar(t, l, 0, 2, true), "uno dos \rtres\xAB");
+    EXPECT_EQ(LineasAMostrar(t, l, 1, 99, false), "tres\rcuatro \rcinco seis \rsiete");
+    EXPECT_EQ(LineasAMostrar(t, l, 9, 12, true), "");
+    // No line is wider than asked, and the lines put back together are the text.
+    std::string largo;
+    catalogo::ParaCadaEjercicio([&](const catalogo::Posicion& p) { largo += catalogo::Texto(p); largo += '\r'; });
+    const V m = InicioLineas(largo, 60, true);
+    std::string junto;
+    for (std::size_t k = 0; k < m.size(); ++k) {
+        const std::size_t b = k + 1 < m.size() ? m[k + 1] : largo.size();
+        std::string_view linea(largo.data() + m[k], b - m[k]);
+        junto += linea;
+        while (!linea.empty() && linea.back() == ' ') linea.remove_suffix(1);
+        ASSERT_LE(linea.size(), 60u) << linea;
+    }
+    EXPECT_EQ(junto, largo);
+}
