@@ -21,6 +21,7 @@
 #include "EligeUnidad.h"
 #include "Grafico.h"
 #include "Lecciones.h"
+#include "Piezas.h"
 #include "SobreProg.h"
 #include "platform/Jpeg.h"
 #include "platform/Plataforma.h"
@@ -32,7 +33,7 @@ static void RegistrarRecursos() { Q_INIT_RESOURCE(recursos); }
 
 namespace {
 
-const QColor kGrisMedio(160, 160, 164);
+using piezas::kGrisMedio;
 
 // Builds the base style's icon the first time it is drawn or measured.
 class IconoDiferido : public QIconEngine {
@@ -82,12 +83,6 @@ void PonerIconoPrograma() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(lector.read())));
 }
 
-QPixmap CargarManos(const char* recurso) {
-    QFile f(QString::fromLatin1(recurso));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QPixmap::fromImage(DecodificarJpeg(f.readAll()));
-}
-
 }  // namespace
 
 TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
@@ -108,15 +103,8 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     setCentralWidget(cliente);
 
     // Beneath everything else: the hands pictures, decoded once, when first shown.
-    imgManos = new QLabel(cliente);
-    imgManos->setObjectName(QStringLiteral("imgManos"));
-    imgManosPintadas = new QLabel(cliente);
-    imgManosPintadas->setObjectName(QStringLiteral("imgManosPintadas"));
-    for (QLabel* img : {imgManos, imgManosPintadas}) {
-        img->setGeometry(24, 268, 449, 281);
-        img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        img->hide();
-    }
+    imgManos = piezas::Manos(cliente, "imgManos");
+    imgManosPintadas = piezas::Manos(cliente, "imgManosPintadas");
 
     panelTeclado = new PanelTeclado(cliente);
     panelTeclado->move(8, 32);
@@ -131,34 +119,10 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     lblReloj->PonerBiselInterior(Panel::Bisel::Hundido);
     lblReloj->hide();
 
-    lblLinea = new QLabel(cliente);
-    lblLinea->setObjectName(QStringLiteral("lblLinea"));
-    lblLinea->setGeometry(3, 412, 785, 2);
-    lblLinea->setAutoFillBackground(true);
-    {
-        QPalette p = lblLinea->palette();
-        p.setColor(QPalette::Window, Qt::black);
-        lblLinea->setPalette(p);
-    }
-    lblLinea->hide();
-
-    QFont mono(QStringLiteral("Liberation Mono"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPixelSize(13);
-    lblTextoOrigen = new QLabel(cliente);
-    lblTextoOrigen->setObjectName(QStringLiteral("lblTextoOrigen"));
-    lblTextoEscrito = new QLabel(cliente);
-    lblTextoEscrito->setObjectName(QStringLiteral("lblTextoEscrito"));
-    for (QLabel* l : {lblTextoOrigen, lblTextoEscrito}) {
-        l->setFont(mono);
-        l->setWordWrap(true);
-        l->setTextFormat(Qt::PlainText);  // an ampersand or a "<" shows as it is
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setAttribute(Qt::WA_TranslucentBackground);
-        l->hide();
-    }
-    lblTextoOrigen->setGeometry(8, 280, 775, 130);
-    lblTextoEscrito->setGeometry(8, 416, 775, 130);
+    lblLinea = piezas::Linea(cliente);
+    lblTextoOrigen = piezas::EtiquetaTexto(cliente, "lblTextoOrigen");
+    lblTextoEscrito = piezas::EtiquetaTexto(cliente, "lblTextoEscrito");
+    piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, false);
 
     Reloj = new QTimer(this);
     Reloj->setObjectName(QStringLiteral("Reloj"));
@@ -203,6 +167,10 @@ void TfrmPulsoteclado::CrearMenu() {
     menuGrafico = item(fichero, "&Gráfico...", Qt::Key_F7, &TfrmPulsoteclado::MostrarGrafico);
     fichero->addSeparator();
     menuTerminar = item(fichero, "&Terminar", 0, &TfrmPulsoteclado::Terminar);
+    QMenu* practica = menuBar()->addMenu(QStringLiteral("&Práctica"));
+    menuTextoLibre = item(practica, "Texto &libre...", 0, &TfrmPulsoteclado::TextoLibre);
+    menuPrueba = item(practica, "&Prueba cronometrada...", 0, &TfrmPulsoteclado::PruebaCronometrada);
+    menuRepaso = item(practica, "&Repaso de teclas débiles...", 0, &TfrmPulsoteclado::RepasoTeclasDebiles);
     QMenu* cfg = menuBar()->addMenu(QStringLiteral("&Configuración"));
     menuCfgPantalla = cfg->addAction(QStringLiteral("&Pantalla..."));
     menuCfgPantalla->setShortcut(QKeySequence(Qt::Key_F9));
@@ -216,6 +184,9 @@ void TfrmPulsoteclado::CrearMenu() {
     menuEmpezar->setObjectName(QStringLiteral("menuEmpezar"));
     menuGrafico->setObjectName(QStringLiteral("menuGrafico"));
     menuTerminar->setObjectName(QStringLiteral("menuTerminar"));
+    menuTextoLibre->setObjectName(QStringLiteral("menuTextoLibre"));
+    menuPrueba->setObjectName(QStringLiteral("menuPrueba"));
+    menuRepaso->setObjectName(QStringLiteral("menuRepaso"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
     menuSobreProg->setObjectName(QStringLiteral("menuSobreProg"));
@@ -300,6 +271,24 @@ void TfrmPulsoteclado::MostrarGrafico() {
     LaPlataforma().EjecutarDialogo(grafico);
 }
 
+void TfrmPulsoteclado::TextoLibre() { Practicar(TfrmPractica::Origen::Propio, false); }
+void TfrmPulsoteclado::PruebaCronometrada() { Practicar(TfrmPractica::Origen::Pasaje, true); }
+void TfrmPulsoteclado::RepasoTeclasDebiles() { Practicar(TfrmPractica::Origen::Repaso, false); }
+
+void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada) {
+    // Refused while an exercise runs, as F5 is.
+    if (!Boton("btnF5")->MostrarPista()) return;
+    TfrmPractica dialogo(Configuracion, this);
+    // One Caps Lock for both windows: the program follows the lock by the presses it sees.
+    dialogo.PonerMayusculas(Traductor.MayusculasActivas);
+    dialogo.Preparar(origen, cronometrada);
+    LaPlataforma().EjecutarDialogo(dialogo);
+    if (Traductor.MayusculasActivas != dialogo.Traductor.MayusculasActivas) {
+        Traductor.MayusculasActivas = dialogo.Traductor.MayusculasActivas;
+        panelTeclado->PanelMayusculas()->PonerColor(Traductor.MayusculasActivas ? QColor(0, 255, 0) : QColor());
+    }
+}
+
 void TfrmPulsoteclado::MostrarSobrePrograma() {
     if (!Boton("btnF1")->MostrarPista()) return;
     TfrmSobreElPrograma dialogo(this);
@@ -316,15 +305,7 @@ void TfrmPulsoteclado::SiguienteEjercicio() {
     MostrarEjercicio();
 }
 
-void TfrmPulsoteclado::ColocarTextos() {
-    if (UnidadActual > 3) {
-        lblTextoOrigen->setGeometry(8, 30, 775, 260);
-        lblTextoEscrito->setGeometry(8, 290, 775, 260);
-    } else {
-        lblTextoOrigen->setGeometry(8, 280, 775, 130);
-        lblTextoEscrito->setGeometry(8, 416, 775, 130);
-    }
-}
+void TfrmPulsoteclado::ColocarTextos() { piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, UnidadActual > 3); }
 
 void TfrmPulsoteclado::MostrarEjercicio() {
     const catalogo::Posicion p = Actual();
@@ -342,11 +323,11 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             panelTeclado->hide();
             imgManos->hide();
             imgManosPintadas->hide();
-            lblLinea->move(3, 285);
+            lblLinea->move(3, piezas::AlturaLinea(true));
         } else {
             panelTeclado->show();
             MostrarManos();
-            lblLinea->move(3, 412);
+            lblLinea->move(3, piezas::AlturaLinea(false));
         }
         lblLinea->show();
         EnEjercicio = true;
@@ -455,11 +436,7 @@ void TfrmPulsoteclado::SonidoTecla() {
     if (EnEjercicio && Configuracion.SonidoTeclaActivo) LaPlataforma().Pitido();
 }
 
-void TfrmPulsoteclado::SonidoResultado(bool correcto) {
-    if (!Configuracion.SonidoLeccionActivo) return;
-    const QString ruta = rutas::CarpetaPrograma() + (correcto ? QStringLiteral("/bien.wav") : QStringLiteral("/mal.wav"));
-    if (!QFileInfo::exists(ruta) || !LaPlataforma().ReproducirSonido(ruta)) LaPlataforma().Pitido();
-}
+void TfrmPulsoteclado::SonidoResultado(bool correcto) { piezas::SonidoResultado(Configuracion.SonidoLeccionActivo != 0, correcto); }
 
 void TfrmPulsoteclado::RelojTimer() {
     Tiempo.Tic();
@@ -469,19 +446,7 @@ void TfrmPulsoteclado::RelojTimer() {
 // ---------------------------------------------------------------- display settings
 
 void TfrmPulsoteclado::MostrarManos() {
-    auto mostrar = [](QLabel* img, const char* recurso, bool& decodificada) {
-        if (!decodificada) {
-            img->setPixmap(CargarManos(recurso));
-            decodificada = true;
-        }
-        img->show();
-    };
-    switch (Configuracion.VerManos) {
-    case 0: imgManos->hide(); imgManosPintadas->hide(); break;
-    case 1: mostrar(imgManos, ":/imagenes/manos.jpg", manosDecodificadas_); imgManosPintadas->hide(); break;
-    case 2: imgManos->hide(); mostrar(imgManosPintadas, ":/imagenes/manos_pintadas.jpg", pintadasDecodificadas_); break;
-    default: break;
-    }
+    piezas::MostrarManos(Configuracion.VerManos, imgManos, imgManosPintadas, manosDecodificadas_);
 }
 
 void TfrmPulsoteclado::PintarTeclado() { panelTeclado->PintarTeclado(Configuracion.PintarTecladoActivo); }

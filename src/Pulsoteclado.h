@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <string>
 
+#include "PracticaLibre.h"
 #include "catalogue/Catalogo.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
@@ -37,6 +38,10 @@ public:
     void ElegirEjercicio();
     void AlternarEjercicio();
     void MostrarGrafico();
+    // The practice window, opened for an own text, a timed test or the review drill.
+    void TextoLibre();
+    void PruebaCronometrada();
+    void RepasoTeclasDebiles();
     void Configurar(int pagina);
     void MostrarSobrePrograma();
     void Terminar();
@@ -78,6 +83,9 @@ public:
     QAction* menuEmpezar = nullptr;
     QAction* menuGrafico = nullptr;
     QAction* menuTerminar = nullptr;
+    QAction* menuTextoLibre = nullptr;
+    QAction* menuPrueba = nullptr;
+    QAction* menuRepaso = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
     QAction* menuSobreProg = nullptr;
@@ -99,10 +107,11 @@ private:
     void CrearMenu();
     void ColocarTextos();
     void PintarModo(bool ejercicio);
+    void Practicar(TfrmPractica::Origen origen, bool cronometrada);
 
     TeclasQt teclasQt_;
     bool mostrada_ = false;
     bool sonidosPreparados_ = false;
-    bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
+    bool manosDecodificadas_[2] = {false, false};  // plain, coloured
     bool cerrando_ = false;
 };

@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLibrary>
 #include <QMessageBox>
@@ -113,3 +114,7 @@ bool PlataformaQt::ReproducirSonido(const QString& ruta) {
 }
 
 int PlataformaQt::EjecutarDialogo(QDialog& dialogo) { return dialogo.exec(); }
+
+QString PlataformaQt::ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) {
+    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
+}

@@ -247,27 +247,6 @@ std::vector<std::size_t> InicioLineas(std::string_view t, std::size_t columnas, 
     return r;
 }
 
-std::string LineasAMostrar(std::string_view t, const std::vector<std::size_t>& inicios, std::size_t desde,
-                           std::size_t hasta, bool marcarSaltos) {
-    std::string s;
-    hasta = std::min(hasta, inicios.size());
-    if (desde >= hasta) return s;
-    const std::size_t fin = hasta < inicios.size() ? inicios[hasta] : t.size();
-    s.reserve(fin - inicios[desde] + (hasta - desde) * 2);
-    for (std::size_t k = desde; k < hasta; ++k) {
-        const std::size_t a = inicios[k], b = k + 1 < inicios.size() ? inicios[k + 1] : t.size();
-        for (std::size_t i = a; i < b; ++i) {
-            if (t[i] == '\r') {
-                if (marcarSaltos) s += '\xAB';
-                continue;
-            }
-            s += t[i];
-        }
-        if (k + 1 < hasta) s += '\r';
-    }
-    return s;
-}
-
 // ---------------------------------------------------------------- timed test
 
 unsigned ErroresCopia(std::string_view escrito, std::string_view texto) {

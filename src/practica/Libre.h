@@ -52,15 +52,12 @@ std::optional<std::string> TextoDelTeclado(std::u32string_view texto);
 
 // ---------------------------------------------------------------- long texts on screen
 
+// A label shows a long text a page at a time: as many screen lines as fit, from a line's start.
+
 // Where each screen line starts when a text is shown `columnas` wide: a line break ends a line
 // (its "«" takes a column when `marcarSaltos`), a long line wraps after its last space that fits
 // (spaces may hang past the edge) or, within a word longer than a line, at the edge.
 std::vector<std::size_t> InicioLineas(std::string_view texto, std::size_t columnas, bool marcarSaltos);
-
-// Lines [desde, hasta) of the text, each ended by a line break, "«" before the text's own breaks
-// when `marcarSaltos`: what a label shows of a text too long for it.
-std::string LineasAMostrar(std::string_view texto, const std::vector<std::size_t>& inicios, std::size_t desde,
-                           std::size_t hasta, bool marcarSaltos);
 
 // ---------------------------------------------------------------- timed test
 
