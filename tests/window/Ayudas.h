@@ -26,12 +26,14 @@ public:
     bool sonidoReproducible = true;
     std::function<int(QDialog&)> alDialogo = [](QDialog&) { return int(QDialog::Rejected); };
     QStringList dialogos;         // class names of the dialogs run
+    QString ficheroElegido;       // what the file chooser answers
 
     void MostrarMensaje(QWidget*, const QString& t) override { mensajes << t; }
     void MostrarError(QWidget*, const QString& t) override { errores << t; }
     bool Preguntar(QWidget*, const QString& t) override { preguntas << t; return respuesta; }
     void Pitido() override { ++pitidos; }
     bool ReproducirSonido(const QString& ruta) override { sonidos << ruta; return sonidoReproducible; }
+    QString ElegirFichero(QWidget*, const QString&, const QString&) override { return ficheroElegido; }
     int EjecutarDialogo(QDialog& d) override {
         dialogos << QString::fromLatin1(d.metaObject()->className());
         return alDialogo(d);
