@@ -1,6 +1,7 @@
 #include "PracticaLibre.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
@@ -401,6 +402,8 @@ void TfrmPractica::Empezar() {
         return;
 
     Texto = std::move(texto);
+    if (OrigenActual() == Origen::Propio)
+        panelCabecera->PonerTitulo(QStringLiteral("Texto propio: %1 caracteres").arg(Texto.size()));
     TextoEscrito.clear();
     Brutas = 0;
     iniciado_ = false;
@@ -560,6 +563,12 @@ void TfrmPractica::TeclaSoltada(std::uint16_t vk, std::uint8_t) {
 // ---------------------------------------------------------------- window events
 
 void TfrmPractica::keyPressEvent(QKeyEvent* e) {
+    // Idle, Ctrl+C copies the heading and the text to copy, as the message boxes copy theirs.
+    if (!EnCurso && e->matches(QKeySequence::Copy) && OrigenActual() != Origen::Propio) {
+        QGuiApplication::clipboard()->setText(panelCabecera->Titulo() + QLatin1Char('\n') + DeCp1252(Texto));
+        e->accept();
+        return;
+    }
     teclado::EventoTecla ev[2];
     const int n = teclasQt_.Traducir(*e, ev);
     bool esc = false;

@@ -73,7 +73,7 @@ inline pid_t Lanzar(const std::vector<std::string>& args, const std::vector<std:
         for (const auto& a : args) v.push_back(const_cast<char*>(a.c_str()));
         v.push_back(nullptr);
         int nulo = open("/dev/null", 1);
-        if (nulo >= 0) dup2(nulo, 2);
+        if (nulo >= 0 && !getenv("PT_E2E_STDERR")) dup2(nulo, 2);
         execvp(v[0], v.data());
         _exit(127);
     }

@@ -1,0 +1,148 @@
+// End to end: the practice window of the built program under Xvfb, driven by real X key events:
+// an own text pasted in and copied with one error, a one-minute timed test that ends by itself,
+// and the review drill.
+//
+//   e2e_practica PATH_TO_PULSOTECLADO
+
+#include "Sesion.h"
+#include "catalogue/Catalogo.h"
+#include "catalogue/Cp1252.h"
+#include "practica/Practica.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr unsigned kAlt = 64, kCtrl = 37, kF6 = 72, kEsc = 9, kP = 33, kL = 46, kR = 27, kV = 55, kC = 54;
+
+std::string Portapapeles(const Sesion& s) { return Ejecutar("DISPLAY=" + s.display + " xclip -o -selection clipboard 2>/dev/null"); }
+void PonerPortapapeles(const Sesion& s, const std::string& utf8) {
+    FILE* f = popen(("DISPLAY=" + s.display + " xclip -i -selection clipboard >/dev/null 2>&1").c_str(), "w");
+    Comprobar(f != nullptr, "xclip");
+    fwrite(utf8.data(), 1, utf8.size(), f);
+    pclose(f);
+}
+
+// The program's texts are Windows-1252; the clipboard holds UTF-8.
+std::string ACp1252(const std::string& utf8) {
+    std::string r;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        char32_t u = b;
+        if (b >= 0xE0 && i + 2 < utf8.size()) {
+            u = (b & 0x0Fu) << 12 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6 | (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
+            i += 2;
+        } else if (b >= 0xC0 && i + 1 < utf8.size()) {
+            u = (b & 0x1Fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            ++i;
+        }
+        const int c = cp1252::DeUnicode(u);
+        Comprobar(c >= 0, "a character outside Windows-1252 in the drill");
+        r += static_cast<char>(c);
+    }
+    return r;
+}
+
+// Opens a command of the Práctica menu with its accelerators and waits for the window.
+Window Abrir(Sesion& s, unsigned letra, const std::string& titulo) {
+    std::vector<Window> v;
+    Comprobar(Esperar([&] {
+                  s.x.Enfocar(s.principal);
+                  s.x.Combinacion(kAlt, kP);
+                  Esperar([&] { return s.x.CuantasVisibles() >= 2; }, 1000);
+                  s.x.Golpe(letra);
+                  return Esperar([&] { return !(v = s.x.Visibles(titulo)).empty(); }, 2000);
+              }),
+              "the window " + titulo + " did not open");
+    s.x.Enfocar(v.front());
+    return v.front();
+}
+
+void Cerrar(Sesion& s, Window w, const std::string& titulo) {
+    s.x.Enfocar(w);
+    s.x.Golpe(kEsc);
+    Comprobar(Esperar([&] { return s.x.Visibles(titulo).empty(); }), titulo + " did not close with Esc");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: e2e_practica PROGRAM\n";
+        return 2;
+    }
+    Sesion s(argv[1]);
+    X& x = s.x;
+    s.ArrancarX();
+    s.ArrancarPrograma();
+
+    // 1. An own text, pasted into the editor that has the focus, copied with one wrong character.
+    Window w = Abrir(s, kL, "Texto libre");
+    PonerPortapapeles(s, "Hola, se\xC3\xB1or.\n\xC2\xBFQu\xC3\xA9 tal?\n");
+    x.Combinacion(kCtrl, kV);
+    const std::string texto = "Hola, se\xF1or.\r\xBFQu\xE9 tal?";
+    std::string mal = texto;
+    mal[1] = 'p';
+    // The paste is checked after a short pause; F6 is refused until it has been.
+    x.Golpe(kF6);
+    Comprobar(!Esperar([&] { return s.x.Visibles("Pulsoteclado").size() > 1; }, 500), "F6 did not start the own text");
+    x.Teclear(mal);
+    std::string caja = s.Veredicto();
+    Comprobar(caja.find("Copia incorrecta.") != std::string::npos, "no failure message");
+    const std::string precision = practica::LineaPrecision(practica::Precision(mal, texto));
+    Comprobar(caja.find(precision) != std::string::npos, "the accuracy line is not " + precision);
+    Cerrar(s, w, "Texto libre");
+
+    // 2. A one-minute timed test on a passage, which ends by itself.
+    w = Abrir(s, kP, "Prueba cronometrada");
+    x.Golpe(kF6);
+    Comprobar(Esperar([&] { return s.x.Visibles("Pulsoteclado").size() == 1; }, 500), "a box over the timed test");
+    std::string pasaje(catalogo::Texto(4, 1, 1));
+    std::string copia = pasaje.substr(0, 40);
+    copia[10] = copia[10] == 'x' ? 'z' : 'x';
+    const auto inicio = std::chrono::steady_clock::now();
+    x.Teclear(copia);
+    std::vector<Window> cajas;
+    Comprobar(Esperar([&] { return x.Visibles("Pulsoteclado").size() > 1; }, 75000), "the timed test did not end");
+    const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    std::cout << "timed test ended after " << segundos << " s\n";
+    Comprobar(segundos > 59 && segundos < 63, "the timed test did not end at one minute");
+    caja = s.Veredicto();
+    Comprobar(caja.find("se acab\xC3\xB3 el tiempo.") != std::string::npos, "not ended by the time");
+    Comprobar(caja.find("Pulsaciones brutas: 40") != std::string::npos, "brutas");
+    Comprobar(caja.find("Errores: 1") != std::string::npos, "errores");
+    Comprobar(caja.find("= 40 - 10 \xC3\x97 1 = 30") != std::string::npos, "netas");
+    Comprobar(caja.find("No apto (objetivo: 200 pulsaciones netas por minuto)") != std::string::npos, "verdict");
+    Cerrar(s, w, "Prueba cronometrada");
+
+    // 3. The review drill: its heading names its keys (copied with Ctrl+C), and it can be typed.
+    w = Abrir(s, kR, "Repaso");
+    PonerPortapapeles(s, "vacio");
+    std::string repaso;
+    Comprobar(Esperar([&] {
+                  x.Combinacion(kCtrl, kC);
+                  repaso = Portapapeles(s);
+                  return repaso != "vacio" && !repaso.empty();
+              }),
+              "Ctrl+C did not copy the drill");
+    const std::size_t salto = repaso.find('\n');
+    Comprobar(salto != std::string::npos, "no heading in " + repaso);
+    std::cout << "drill heading: " << repaso.substr(0, salto) << "\n";
+    Comprobar(repaso.find("repaso general de todo el teclado") < salto, "no general drill without records");
+    const std::string drill = ACp1252(repaso.substr(salto + 1));
+    Comprobar(drill.size() >= 300, "drill too short");
+    x.Golpe(kF6);
+    x.Teclear(drill);
+    caja = s.Veredicto();
+    Comprobar(caja.find("Copia correcta.") != std::string::npos, "the drill was not accepted");
+    Cerrar(s, w, "Repaso");
+
+    // Closing: the progress file is written as always.
+    x.Enfocar(s.principal);
+    x.Combinacion(kAlt, 41);
+    Comprobar(Esperar([&] { return x.CuantasVisibles() >= 2; }), "Alt+F did not open the menu");
+    x.Golpe(28);
+    s.EsperarFin();
+    std::cout << "e2e_practica: ok\n";
+    return 0;
+}
