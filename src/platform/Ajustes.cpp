@@ -15,10 +15,8 @@ Ajustes::Ajustes(QString ruta) : ruta_(std::move(ruta)) {
     if (!QFileInfo(ruta_).isFile()) return;
     QSettings s(ruta_, QSettings::IniFormat);
     if (s.status() != QSettings::NoError) return;
-    for (const QString& clave : s.allKeys()) {
-        const QVariant v = s.value(clave);
-        if (v.typeId() == QMetaType::QString) leidos_.insert(clave, v.toString());
-    }
+    // As text: within one process QSettings hands back the typed values it was given.
+    for (const QString& clave : s.allKeys()) leidos_.insert(clave, s.value(clave).toString());
 }
 
 bool Ajustes::Booleano(const QString& clave, bool porDefecto) const {
