@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "AyudasEscritura.h"
 #include "Configuracion.h"
 #include "EligeUnidad.h"
 #include "Grafico.h"
@@ -150,6 +151,13 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
 
 TfrmPulsoteclado::~TfrmPulsoteclado() = default;
 
+void TfrmPulsoteclado::AplicarAyudas(const AjustesAyudas& a) {
+    if (!ayudas_ && !a.Alguna()) return;
+    if (!ayudas_)
+        ayudas_ = std::make_unique<AyudasEscritura>(panelTeclado, lblTextoOrigen, lblTextoEscrito, panelLecciones, &Traductor);
+    ayudas_->PonerAjustes(a);
+}
+
 void TfrmPulsoteclado::CrearMenu() {
     // The application's style, set before the menu bar exists: the bar takes its extension
     // button's picture from it when it is made.
@@ -178,6 +186,8 @@ void TfrmPulsoteclado::CrearMenu() {
     menuCfgSonidos = cfg->addAction(QStringLiteral("&Sonidos..."));
     menuCfgSonidos->setShortcut(QKeySequence(Qt::Key_F10));
     connect(menuCfgSonidos, &QAction::triggered, this, [this] { Configurar(1); });
+    menuCfgAyudas = cfg->addAction(QStringLiteral("&Ayudas..."));
+    connect(menuCfgAyudas, &QAction::triggered, this, [this] { Configurar(2); });
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     menuSobreProg = item(ayuda, "Sobre el programa...", Qt::Key_F1, &TfrmPulsoteclado::MostrarSobrePrograma);
     menuAbrir->setObjectName(QStringLiteral("menuAbrir"));
@@ -189,11 +199,14 @@ void TfrmPulsoteclado::CrearMenu() {
     menuRepaso->setObjectName(QStringLiteral("menuRepaso"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
+    menuCfgAyudas->setObjectName(QStringLiteral("menuCfgAyudas"));
     menuSobreProg->setObjectName(QStringLiteral("menuSobreProg"));
 }
 
 void TfrmPulsoteclado::FormCreate() {
     CargarConfiguracion();
+    ajustes_ = std::make_unique<::Ajustes>();
+    AplicarAyudas(LeerAyudas(*ajustes_));
     Traductor.Reiniciar();
     EnEjercicio = false;
     Escritos = 0;
@@ -248,12 +261,28 @@ void TfrmPulsoteclado::Configurar(int pagina) {
     dialogo.radioTeclado->PonerItemIndex(Configuracion.PintarTecladoActivo);
     dialogo.chkSonidoTecla->setChecked(Configuracion.SonidoTeclaActivo != 0);
     dialogo.chkSonidoLeccion->setChecked(Configuracion.SonidoLeccionActivo != 0);
+    const AjustesAyudas ayudas = ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{};
+    dialogo.chkSiguienteTecla->setChecked(ayudas.SiguienteTecla);
+    dialogo.PonerEsperaSiguienteTecla(ayudas.EsperaSiguienteTecla);
+    dialogo.chkMarcarErrores->setChecked(ayudas.MarcarErrores);
+    dialogo.chkVelocidadYAciertos->setChecked(ayudas.VelocidadYAciertos);
     if (LaPlataforma().EjecutarDialogo(dialogo) != QDialog::Accepted) return;
     Configuracion.VerManos = static_cast<std::uint8_t>(dialogo.radioManos->ItemIndex());
     Configuracion.PintarTecladoActivo = static_cast<std::uint8_t>(dialogo.radioTeclado->ItemIndex());
     Configuracion.SonidoTeclaActivo = dialogo.chkSonidoTecla->isChecked() ? 1 : 0;
     Configuracion.SonidoLeccionActivo = dialogo.chkSonidoLeccion->isChecked() ? 1 : 0;
     AplicarPantalla();
+    AjustesAyudas nuevas;
+    nuevas.SiguienteTecla = dialogo.chkSiguienteTecla->isChecked();
+    nuevas.EsperaSiguienteTecla = dialogo.EsperaSiguienteTecla();
+    nuevas.MarcarErrores = dialogo.chkMarcarErrores->isChecked();
+    nuevas.VelocidadYAciertos = dialogo.chkVelocidadYAciertos->isChecked();
+    if (nuevas == ayudas) return;
+    AplicarAyudas(nuevas);
+    // The aids have a file of their own, written now; the progress file is not involved.
+    PonerAyudas(*ajustes_, nuevas);
+    QString error;
+    if (!ajustes_->Guardar(&error)) LaPlataforma().MostrarError(this, error);
 }
 
 void TfrmPulsoteclado::MostrarGrafico() {
@@ -344,7 +373,9 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             Reloj->start(1000);
             lblReloj->PonerTitulo(QStringLiteral("00:00"));
         }
+        if (ayudas_) ayudas_->Empezar(catalogo::Texto(Actual()), UnidadActual <= 3);
     } else {
+        if (ayudas_) ayudas_->Terminar();
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
@@ -387,8 +418,10 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
             --Escritos;
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
         }
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);
     } else {
         TextoEscrito += TextoTecla;
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);  // its marks before the synchronous paint
         if (!TextoTecla.empty()) {
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
             // On screen before the completion test and before any verdict box.

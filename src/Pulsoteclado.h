@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 #include "PracticaLibre.h"
@@ -10,9 +11,11 @@
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
+#include "platform/Ajustes.h"
 #include "practica/Practica.h"
 #include "store/Configuracion.h"
 
+class AyudasEscritura;
 class QAction;
 class QLabel;
 class QTimer;
@@ -64,6 +67,10 @@ public:
     void MostrarManos();
     void PintarTeclado();
     void AplicarPantalla();
+    // The aids while typing; null while every aid is off.
+    AyudasEscritura* Ayudas() const { return ayudas_.get(); }
+    void AplicarAyudas(const AjustesAyudas& a);
+    ::Ajustes& AjustesPrograma() { return *ajustes_; }
 
     // ---- progress file
     void CargarConfiguracion();
@@ -88,6 +95,7 @@ public:
     QAction* menuRepaso = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
+    QAction* menuCfgAyudas = nullptr;
     QAction* menuSobreProg = nullptr;
     Panel* Boton(const char* nombre) const { return panelTeclado->Tecla(nombre); }
 
@@ -110,6 +118,8 @@ private:
     void Practicar(TfrmPractica::Origen origen, bool cronometrada);
 
     TeclasQt teclasQt_;
+    std::unique_ptr<::Ajustes> ajustes_;
+    std::unique_ptr<AyudasEscritura> ayudas_;
     bool mostrada_ = false;
     bool sonidosPreparados_ = false;
     bool manosDecodificadas_[2] = {false, false};  // plain, coloured

@@ -40,12 +40,14 @@ public:
     }
 };
 
-// A scratch home for the progress file and the recording platform, for one test.
+// A scratch home for the progress file, the settings file and the recording platform, for one test.
 struct Entorno {
     QTemporaryDir dir;
     PlataformaPrueba plataforma;
     Entorno() {
         qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        // The settings file of the aids too: never the developer's own.
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8());
         EstablecerPlataforma(&plataforma);
     }
     ~Entorno() { EstablecerPlataforma(nullptr); }
