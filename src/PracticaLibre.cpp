@@ -17,10 +17,12 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "AyudasEscritura.h"
 #include "Piezas.h"
 #include "catalogue/Catalogo.h"
 #include "platform/Plataforma.h"
 #include "platform/Texto.h"
+#include "practica/EnVivo.h"
 #include "practica/Practica.h"
 #include "practica/Repaso.h"
 
@@ -39,8 +41,9 @@ std::u32string DelEditor(const QPlainTextEdit* e) {
 
 }  // namespace
 
-TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget* padre)
-    : QDialog(padre), cfg_(configuracion) {
+TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, const AjustesAyudas& ayudas, ::Ajustes* ajustes,
+                           QWidget* padre)
+    : QDialog(padre), cfg_(configuracion), ayudasAjustes_(ayudas), ajustes_(ajustes) {
     setObjectName(QStringLiteral("frmPractica"));
     setWindowTitle(QStringLiteral("Texto libre"));
     QFont fuente(QStringLiteral("Liberation Sans"));
@@ -50,22 +53,22 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget
     setFocusPolicy(Qt::StrongFocus);
 
     // ---- the settings strip
-    ajustes_ = new QWidget(this);
-    ajustes_->setObjectName(QStringLiteral("ajustes"));
-    ajustes_->setGeometry(0, 0, 792, kAltoAjustes);
+    tira_ = new QWidget(this);
+    tira_->setObjectName(QStringLiteral("ajustes"));
+    tira_->setGeometry(0, 0, 792, kAltoAjustes);
     auto etiqueta = [this](const char* texto, int x, int y, int ancho, QWidget* amigo) {
-        auto* l = new QLabel(QString::fromUtf8(texto), ajustes_);
+        auto* l = new QLabel(QString::fromUtf8(texto), tira_);
         l->setGeometry(x, y, ancho, 22);
         l->setBuddy(amigo);
         return l;
     };
-    cmbOrigen = new QComboBox(ajustes_);
+    cmbOrigen = new QComboBox(tira_);
     cmbOrigen->setObjectName(QStringLiteral("cmbOrigen"));
     cmbOrigen->addItems({QStringLiteral("Texto propio"), QStringLiteral("Pasaje de las unidades 4 a 6"),
                          QStringLiteral("Repaso de teclas débiles")});
     cmbOrigen->setGeometry(52, 8, 210, 22);
     etiqueta("&Texto:", 8, 8, 44, cmbOrigen);
-    cmbPasaje = new QComboBox(ajustes_);
+    cmbPasaje = new QComboBox(tira_);
     cmbPasaje->setObjectName(QStringLiteral("cmbPasaje"));
     cmbPasaje->setGeometry(270, 8, 514, 22);
     for (int u = 4; u <= 6; ++u)
@@ -74,29 +77,29 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget
                 if (catalogo::Existe(u, l, e))
                     cmbPasaje->addItem(QStringLiteral("%1.%2.%3  ").arg(u).arg(l).arg(e) + DeCp1252(catalogo::TituloEjercicio(u, l, e)),
                                        u * 10000 + l * 100 + e);
-    btnAbrir = new QPushButton(QStringLiteral("&Abrir fichero..."), ajustes_);
+    btnAbrir = new QPushButton(QStringLiteral("&Abrir fichero..."), tira_);
     btnAbrir->setObjectName(QStringLiteral("btnAbrir"));
     btnAbrir->setGeometry(270, 7, 120, 24);
 
-    rbCompleto = new QRadioButton(QStringLiteral("Texto &completo"), ajustes_);
+    rbCompleto = new QRadioButton(QStringLiteral("Texto &completo"), tira_);
     rbCompleto->setObjectName(QStringLiteral("rbCompleto"));
     rbCompleto->setGeometry(8, 36, 120, 22);
     rbCompleto->setChecked(true);
-    rbCronometrada = new QRadioButton(QStringLiteral("&Prueba cronometrada:"), ajustes_);
+    rbCronometrada = new QRadioButton(QStringLiteral("&Prueba cronometrada:"), tira_);
     rbCronometrada->setObjectName(QStringLiteral("rbCronometrada"));
     rbCronometrada->setGeometry(130, 36, 145, 22);
-    cmbMinutos = new QComboBox(ajustes_);
+    cmbMinutos = new QComboBox(tira_);
     cmbMinutos->setObjectName(QStringLiteral("cmbMinutos"));
     for (unsigned m : practica::kMinutosPrueba)
         cmbMinutos->addItem(m == 1 ? QStringLiteral("1 minuto") : QStringLiteral("%1 minutos").arg(m), m);
     cmbMinutos->setGeometry(276, 36, 96, 22);
-    spnPenalizacion = new QSpinBox(ajustes_);
+    spnPenalizacion = new QSpinBox(tira_);
     spnPenalizacion->setObjectName(QStringLiteral("spnPenalizacion"));
     spnPenalizacion->setRange(0, 100);
     spnPenalizacion->setValue(static_cast<int>(practica::kPenalizacionPorOmision));
     spnPenalizacion->setGeometry(520, 36, 56, 22);
     etiqueta("Pe&nalización por error:", 392, 36, 128, spnPenalizacion);
-    spnObjetivo = new QSpinBox(ajustes_);
+    spnObjetivo = new QSpinBox(tira_);
     spnObjetivo->setObjectName(QStringLiteral("spnObjetivo"));
     spnObjetivo->setRange(1, 1000);
     spnObjetivo->setValue(static_cast<int>(practica::kObjetivoPorOmision));
@@ -104,7 +107,7 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget
     spnObjetivo->setGeometry(660, 36, 124, 22);
     etiqueta("&Objetivo:", 600, 36, 60, spnObjetivo);
 
-    chkVerTeclado = new QCheckBox(QStringLiteral("&Ver teclado"), ajustes_);
+    chkVerTeclado = new QCheckBox(QStringLiteral("&Ver teclado"), tira_);
     chkVerTeclado->setObjectName(QStringLiteral("chkVerTeclado"));
     chkVerTeclado->setGeometry(8, 64, 120, 22);
     chkVerTeclado->setChecked(true);
@@ -188,10 +191,60 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget
     connect(chkVerTeclado, &QCheckBox::toggled, this, &TfrmPractica::MostrarEspera);
     connect(rbCronometrada, &QRadioButton::toggled, this, &TfrmPractica::ActualizarTitulo);
 
+    if (ajustes_) practicaLeida_ = LeerPractica(*ajustes_);
+    spnPenalizacion->setValue(practicaLeida_.Penalizacion);
+    spnObjetivo->setValue(practicaLeida_.Objetivo);
+    cmbMinutos->setCurrentIndex(std::max(0, cmbMinutos->findData(practicaLeida_.Minutos)));
+    chkVerTeclado->setChecked(practicaLeida_.VerTeclado);
+
+    // The marks and the guide work on the page on screen; the live figures on the whole run.
+    AjustesAyudas marcas = ayudasAjustes_;
+    marcas.VelocidadYAciertos = false;
+    if (marcas.Alguna()) {
+        ayudas_ = std::make_unique<AyudasEscritura>(panelTeclado, lblTextoOrigen, lblTextoEscrito, panelCabecera, &Traductor);
+        ayudas_->PonerAjustes(marcas);
+    }
+    if (ayudasAjustes_.VelocidadYAciertos) {
+        lblCifras = new Panel(panelCabecera);
+        lblCifras->setObjectName(QStringLiteral("lblVelocidadYAciertos"));
+        lblCifras->setGeometry(panelCabecera->width() - 2 - 104, 2, 104, 18);
+        lblCifras->PonerBiselExterior(Panel::Bisel::Ninguno);
+        lblCifras->PonerBiselInterior(Panel::Bisel::Hundido);
+        lblCifras->setAttribute(Qt::WA_OpaquePaintEvent, true);
+        lblCifras->hide();
+    }
+
     Preparar(Origen::Propio, false);
 }
 
 TfrmPractica::~TfrmPractica() = default;
+
+AjustesPractica TfrmPractica::AjustesActuales() const {
+    AjustesPractica a;
+    a.Penalizacion = spnPenalizacion->value();
+    a.Objetivo = spnObjetivo->value();
+    a.Minutos = static_cast<int>(Minutos());
+    a.VerTeclado = chkVerTeclado->isChecked();
+    return a;
+}
+
+void TfrmPractica::done(int resultado) {
+    Abandonar();
+    const AjustesPractica a = AjustesActuales();
+    if (ajustes_ && a != practicaLeida_) {
+        PonerPractica(*ajustes_, a);
+        QString error;
+        if (ajustes_->Guardar(&error)) practicaLeida_ = a;
+        else LaPlataforma().MostrarError(this, error);
+    }
+    QDialog::done(resultado);
+}
+
+void TfrmPractica::ActualizarCifras() {
+    if (!lblCifras) return;
+    const auto s = iniciado_ ? static_cast<unsigned>(cronometro_.elapsed() / 1000) : 0u;
+    lblCifras->PonerTitulo(QString::fromStdString(practica::TextoEnVivo(practica::CalcularEnVivo(TextoEscrito, Texto, s))));
+}
 
 // ---------------------------------------------------------------- set-up
 
@@ -409,7 +462,7 @@ void TfrmPractica::Empezar() {
     iniciado_ = false;
     duracionMs_ = Cronometrada() ? static_cast<qint64>(Minutos()) * 60000 : 0;
     EnCurso = true;
-    ajustes_->setEnabled(false);
+    tira_->setEnabled(false);
     edtTexto->hide();
     lblAvisos->hide();
     btnReemplazar->hide();
@@ -432,6 +485,10 @@ void TfrmPractica::Empezar() {
     lblReloj->PonerTitulo(QString::fromStdString(duracionMs_ ? practica::TextoCuentaAtras(static_cast<std::uint64_t>(duracionMs_))
                                                              : practica::TextoReloj(0, 0, 0)));
     lblReloj->show();
+    if (lblCifras) {
+        ActualizarCifras();
+        lblCifras->show();
+    }
     btnEmpezar->setText(QStringLiteral("Parar (F6)"));
     panelTeclado->Tecla("btnF6")->PonerPista(QStringLiteral("Parar"));
     Reloj->start();
@@ -443,7 +500,8 @@ void TfrmPractica::Abandonar() {
     if (!EnCurso) return;
     Reloj->stop();
     EnCurso = false;
-    ajustes_->setEnabled(true);
+    TerminarAyudas();
+    tira_->setEnabled(true);
     btnEmpezar->setText(QStringLiteral("Empezar (F6)"));
     panelTeclado->Tecla("btnF6")->PonerPista(QStringLiteral("Empezar"));
     MostrarEspera();
@@ -473,16 +531,23 @@ void TfrmPractica::Acabar(bool porTiempo) {
     }
     EnCurso = false;
     LaPlataforma().MostrarMensaje(this, caja);
-    ajustes_->setEnabled(true);
+    TerminarAyudas();
+    tira_->setEnabled(true);
     btnEmpezar->setText(QStringLiteral("Empezar (F6)"));
     panelTeclado->Tecla("btnF6")->PonerPista(QStringLiteral("Empezar"));
     if (OrigenActual() == Origen::Repaso) NuevoRepaso();  // a new drill each time
     MostrarEspera();
 }
 
+void TfrmPractica::TerminarAyudas() {
+    if (ayudas_) ayudas_->Terminar();
+    if (lblCifras) lblCifras->hide();
+}
+
 void TfrmPractica::RelojTimer() {
     if (!EnCurso || !iniciado_) return;
     const qint64 t = cronometro_.elapsed();
+    ActualizarCifras();
     if (duracionMs_) {
         if (t >= duracionMs_) {
             lblReloj->PonerTitulo(QString::fromStdString(practica::TextoCuentaAtras(0)));
@@ -514,13 +579,17 @@ void TfrmPractica::MostrarPagina() {
     const std::size_t siguiente = primera + static_cast<std::size_t>(lineasPorPagina_);
     inicioPagina_ = lineas_[primera];
     const std::size_t fin = siguiente < lineas_.size() ? lineas_[siguiente] : Texto.size();
-    lblTextoOrigen->setText(DeCp1252(practica::TextoAMostrar(std::string_view(Texto).substr(inicioPagina_, fin - inicioPagina_))));
+    const std::string_view texto = std::string_view(Texto).substr(inicioPagina_, fin - inicioPagina_);
+    lblTextoOrigen->setText(DeCp1252(practica::TextoAMostrar(texto)));
+    if (EnCurso && ayudas_) ayudas_->Empezar(texto, panelTeclado->isVisible());
 }
 
 void TfrmPractica::MostrarEscrito() {
     MostrarPagina();
     const std::string_view copia = std::string_view(TextoEscrito).substr(std::min(inicioPagina_, TextoEscrito.size()));
     lblTextoEscrito->setText(DeCp1252(copia));
+    if (ayudas_) ayudas_->Tecla(copia);
+    ActualizarCifras();
 }
 
 void TfrmPractica::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {

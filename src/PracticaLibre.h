@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,9 +13,11 @@
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
+#include "platform/Ajustes.h"
 #include "practica/Libre.h"
 #include "store/Configuracion.h"
 
+class AyudasEscritura;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -29,8 +32,11 @@ class TfrmPractica : public QDialog {
 public:
     enum class Origen { Propio, Pasaje, Repaso };
 
-    // The display and sound settings are the main window's, read only.
-    explicit TfrmPractica(const almacen::TConfiguracion& configuracion, QWidget* padre = nullptr);
+    // The display and sound settings are the main window's, read only; the aids as the main
+    // window has them; `ajustes` (may be null) holds the group Practica, written when the window
+    // closes with other values than it opened with.
+    explicit TfrmPractica(const almacen::TConfiguracion& configuracion, const AjustesAyudas& ayudas = {},
+                          ::Ajustes* ajustes = nullptr, QWidget* padre = nullptr);
     ~TfrmPractica() override;
 
     // What the command asks for: the text's origin and whether the copy is timed.
@@ -80,6 +86,7 @@ public:
     QPushButton* btnReemplazar = nullptr;
     Panel* panelCabecera = nullptr;
     Panel* lblReloj = nullptr;
+    Panel* lblCifras = nullptr;  // live speed and accuracy, when that aid is on
     PanelTeclado* panelTeclado = nullptr;
     QLabel* imgManos = nullptr;
     QLabel* imgManosPintadas = nullptr;
@@ -94,6 +101,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void done(int resultado) override;
     void showEvent(QShowEvent* e) override;
     void changeEvent(QEvent* e) override;
     bool focusNextPrevChild(bool siguiente) override;
@@ -110,11 +118,17 @@ private:
     void ActualizarTitulo();
     void NuevoRepaso();
     void CambioDeOrigen();
-    void Sonido(bool bien);
+    void ActualizarCifras();
+    void TerminarAyudas();
+    AjustesPractica AjustesActuales() const;
 
     const almacen::TConfiguracion& cfg_;
+    AjustesAyudas ayudasAjustes_;
+    std::unique_ptr<AyudasEscritura> ayudas_;  // the marks, on the page on screen
+    ::Ajustes* ajustes_ = nullptr;
+    AjustesPractica practicaLeida_;
     TeclasQt teclasQt_;
-    QWidget* ajustes_ = nullptr;  // the settings strip, disabled during a run
+    QWidget* tira_ = nullptr;  // the settings strip, disabled during a run
     QTimer* analisis_ = nullptr;
     std::string repaso_, teclasDebiles_;
     unsigned pulsacionesRegistradas_ = 0;

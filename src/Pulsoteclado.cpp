@@ -307,7 +307,7 @@ void TfrmPulsoteclado::RepasoTeclasDebiles() { Practicar(TfrmPractica::Origen::R
 void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada) {
     // Refused while an exercise runs, as F5 is.
     if (!Boton("btnF5")->MostrarPista()) return;
-    TfrmPractica dialogo(Configuracion, this);
+    TfrmPractica dialogo(Configuracion, ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{}, ajustes_.get(), this);
     // One Caps Lock for both windows: the program follows the lock by the presses it sees.
     dialogo.PonerMayusculas(Traductor.MayusculasActivas);
     dialogo.Preparar(origen, cronometrada);

@@ -35,6 +35,12 @@ int Ajustes::Entero(const QString& clave, int porDefecto, std::initializer_list<
     return porDefecto;
 }
 
+int Ajustes::EnteroEntre(const QString& clave, int porDefecto, int minimo, int maximo) const {
+    bool ok = false;
+    const int v = leidos_.value(clave).trimmed().toInt(&ok);
+    return ok && v >= minimo && v <= maximo ? v : porDefecto;
+}
+
 QString Ajustes::Texto(const QString& clave, const QString& porDefecto) const {
     return leidos_.contains(clave) ? leidos_.value(clave) : porDefecto;
 }
@@ -79,4 +85,20 @@ void PonerAyudas(Ajustes& a, const AjustesAyudas& v) {
     a.Poner(QStringLiteral("Ayudas/EsperaSiguienteTecla"), v.EsperaSiguienteTecla);
     a.Poner(QStringLiteral("Ayudas/MarcarErrores"), v.MarcarErrores);
     a.Poner(QStringLiteral("Ayudas/VelocidadYAciertos"), v.VelocidadYAciertos);
+}
+
+AjustesPractica LeerPractica(const Ajustes& a) {
+    AjustesPractica v;
+    v.Penalizacion = a.EnteroEntre(QStringLiteral("Practica/Penalizacion"), v.Penalizacion, 0, 100);
+    v.Objetivo = a.EnteroEntre(QStringLiteral("Practica/Objetivo"), v.Objetivo, 1, 1000);
+    v.Minutos = a.Entero(QStringLiteral("Practica/Minutos"), v.Minutos, {1, 3, 5, 10, 15});
+    v.VerTeclado = a.Booleano(QStringLiteral("Practica/VerTeclado"), v.VerTeclado);
+    return v;
+}
+
+void PonerPractica(Ajustes& a, const AjustesPractica& v) {
+    a.Poner(QStringLiteral("Practica/Penalizacion"), v.Penalizacion);
+    a.Poner(QStringLiteral("Practica/Objetivo"), v.Objetivo);
+    a.Poner(QStringLiteral("Practica/Minutos"), v.Minutos);
+    a.Poner(QStringLiteral("Practica/VerTeclado"), v.VerTeclado);
 }

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <initializer_list>
 
+#include "practica/Libre.h"
+
 class Ajustes {
 public:
     static QString RutaPorDefecto();
@@ -22,6 +24,8 @@ public:
     // A whole number among `validos`; anything else gives the default.
     int Entero(const QString& clave, int porDefecto, std::initializer_list<int> validos) const;
     QString Texto(const QString& clave, const QString& porDefecto) const;
+    // A whole number from `minimo` to `maximo`; anything else gives the default.
+    int EnteroEntre(const QString& clave, int porDefecto, int minimo, int maximo) const;
 
     // In memory until Guardar.
     void Poner(const QString& clave, const QVariant& valor);
@@ -47,3 +51,15 @@ struct AjustesAyudas {
 };
 AjustesAyudas LeerAyudas(const Ajustes& a);
 void PonerAyudas(Ajustes& a, const AjustesAyudas& v);
+
+// Group "Practica": the practice window's choices and the timed test's scoring, as the learner
+// last left them.
+struct AjustesPractica {
+    int Penalizacion = practica::kPenalizacionPorOmision;  // keystrokes taken off per error
+    int Objetivo = practica::kObjetivoPorOmision;          // net keystrokes per minute for "Apto"
+    int Minutos = 1;        // 1, 3, 5, 10 or 15
+    bool VerTeclado = true;
+    friend bool operator==(const AjustesPractica&, const AjustesPractica&) = default;
+};
+AjustesPractica LeerPractica(const Ajustes& a);
+void PonerPractica(Ajustes& a, const AjustesPractica& v);

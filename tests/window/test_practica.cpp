@@ -54,6 +54,7 @@ private slots:
     void textoLargoPorPaginas();
     void repasoNombraSusTeclas();
     void menuDeLaVentanaPrincipal();
+    void ayudasYAjustesDePractica();
 };
 
 void PruebaPractica::listaDeCaracteresYReemplazos() {
@@ -308,6 +309,64 @@ void PruebaPractica::menuDeLaVentanaPrincipal() {
     QVERIFY(w->EnEjercicio);
     w->findChild<QAction*>(QStringLiteral("menuTextoLibre"))->trigger();
     QCOMPARE(titulos.size(), 3);
+}
+
+void PruebaPractica::ayudasYAjustesDePractica() {
+    Entorno e;
+    almacen::TConfiguracion cfg{};
+    almacen::ConfiguracionPorDefecto(cfg);
+    AjustesAyudas ayudas;
+    ayudas.SiguienteTecla = ayudas.MarcarErrores = ayudas.VelocidadYAciertos = true;
+    QString texto;
+    for (int i = 0; texto.size() < 2000; ++i) texto += QStringLiteral("casa%1 ").arg(i % 7);
+    {
+        ::Ajustes ajustes;
+        TfrmPractica w(cfg, ayudas, &ajustes);
+        w.Preparar(Origen::Propio, false);
+        w.show();
+        w.edtTexto->setPlainText(texto);
+        w.Alternar();
+        QVERIFY(w.EnCurso);
+        // The guide lights the first key; live figures in the heading.
+        QVERIFY(w.panelTeclado->Tecla("btnC")->Marca());
+        QVERIFY(w.lblCifras && w.lblCifras->isVisible());
+        Teclear(&w, "cx");
+        QCOMPARE(w.lblCifras->Titulo().right(4), QStringLiteral("50 %"));
+        QVERIFY(w.panelTeclado->Tecla("btnBorrar")->Marca());  // a wrong copy: erase first
+        Teclear(&w, "\b");
+        QVERIFY(w.panelTeclado->Tecla("btnA")->Marca());
+        // On the second page the guide still follows the text.
+        const std::string primera = w.lblTextoOrigen->text().toStdString();
+        Teclear(&w, "a" + primera.substr(2));
+        QVERIFY(w.lblTextoOrigen->text().toStdString() != primera);
+        const char siguiente = texto.at(static_cast<qsizetype>(primera.size())).toLatin1();
+        QVERIFY(siguiente >= 'a' && siguiente <= 'z');
+        const std::string tecla = std::string("btn") + static_cast<char>(siguiente - 'a' + 'A');
+        QVERIFY2(w.panelTeclado->Tecla(tecla)->Marca(), tecla.c_str());
+        QVERIFY(w.lblCifras->Titulo().endsWith(QStringLiteral("100 %")));
+        w.Alternar();
+        QVERIFY(!w.lblCifras->isVisible());
+        QVERIFY(!w.panelTeclado->Tecla(tecla)->Marca());
+        // Changed here, kept in the settings file when the window closes.
+        w.spnPenalizacion->setValue(7);
+        w.spnObjetivo->setValue(250);
+        w.cmbMinutos->setCurrentIndex(2);
+        w.chkVerTeclado->setChecked(false);
+        w.reject();
+        QVERIFY(e.plataforma.errores.isEmpty());
+    }
+    ::Ajustes leidos;
+    const AjustesPractica p = LeerPractica(leidos);
+    QCOMPARE(p.Penalizacion, 7);
+    QCOMPARE(p.Objetivo, 250);
+    QCOMPARE(p.Minutos, 5);
+    QCOMPARE(p.VerTeclado, false);
+    TfrmPractica w(cfg, {}, &leidos);
+    QCOMPARE(w.spnPenalizacion->value(), 7);
+    QCOMPARE(w.Minutos(), 5u);
+    QVERIFY(!w.chkVerTeclado->isChecked());
+    // Without the aids nothing of them shows.
+    QVERIFY(!w.lblCifras);
 }
 
 QTEST_MAIN(PruebaPractica)
