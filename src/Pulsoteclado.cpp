@@ -20,6 +20,8 @@
 #include "AyudasEscritura.h"
 #include "Configuracion.h"
 #include "EligeUnidad.h"
+#include "Estadisticas.h"
+#include "estadisticas/Servicio.h"
 #include "Grafico.h"
 #include "Lecciones.h"
 #include "Piezas.h"
@@ -158,6 +160,40 @@ void TfrmPulsoteclado::AplicarAyudas(const AjustesAyudas& a) {
     ayudas_->PonerAjustes(a);
 }
 
+estadisticas::Servicio& TfrmPulsoteclado::Estadisticas() {
+    if (!estadisticas_) {
+        // Faults are met on the writing thread: their box is shown from the window's own.
+        QPointer<TfrmPulsoteclado> ventana(this);
+        estadisticas_ = std::make_unique<estadisticas::Servicio>(
+            rutas::FicheroEstadisticas().toStdString(), [ventana](estadisticas::Servicio::Aviso a, const std::string& detalle) {
+                QString texto;
+                const QString d = QString::fromStdString(detalle);
+                switch (a) {
+                case estadisticas::Servicio::Aviso::Renombrada:
+                    texto = QStringLiteral("El fichero de estadísticas estaba dañado. Se ha guardado aparte como\n") + d +
+                            QStringLiteral("\ny se ha empezado uno nuevo. Su progreso no se ha tocado.");
+                    break;
+                case estadisticas::Servicio::Aviso::NoDisponible:
+                    texto = QStringLiteral("No se pueden guardar las estadísticas:\n") + d +
+                            QStringLiteral("\n\nEl programa sigue sin ellas en esta sesión; su progreso no se ha tocado.");
+                    break;
+                case estadisticas::Servicio::Aviso::NoEscrita:
+                    texto = QStringLiteral("No se ha podido guardar un intento en las estadísticas:\n") + d +
+                            QStringLiteral("\n\nSu progreso no se ha tocado.");
+                    break;
+                }
+                QMetaObject::invokeMethod(
+                    qApp, [ventana, texto] { LaPlataforma().MostrarAviso(ventana.data(), texto); }, Qt::QueuedConnection);
+            });
+    }
+    return *estadisticas_;
+}
+
+void TfrmPulsoteclado::TerminarIntento(estadisticas::Resultado resultado) {
+    if (std::optional<estadisticas::Intento> in = Registro.Terminar(resultado, TextoEscrito.size()))
+        Estadisticas().Encolar(std::move(*in));
+}
+
 void TfrmPulsoteclado::CrearMenu() {
     // The application's style, set before the menu bar exists: the bar takes its extension
     // button's picture from it when it is made.
@@ -175,10 +211,11 @@ void TfrmPulsoteclado::CrearMenu() {
     menuGrafico = item(fichero, "&Gráfico...", Qt::Key_F7, &TfrmPulsoteclado::MostrarGrafico);
     fichero->addSeparator();
     menuTerminar = item(fichero, "&Terminar", 0, &TfrmPulsoteclado::Terminar);
-    QMenu* practica = menuBar()->addMenu(QStringLiteral("&Práctica"));
-    menuTextoLibre = item(practica, "Texto &libre...", 0, &TfrmPulsoteclado::TextoLibre);
-    menuPrueba = item(practica, "&Prueba cronometrada...", 0, &TfrmPulsoteclado::PruebaCronometrada);
-    menuRepaso = item(practica, "&Repaso de teclas débiles...", 0, &TfrmPulsoteclado::RepasoTeclasDebiles);
+    QMenu* practicaMenu = menuBar()->addMenu(QStringLiteral("&Práctica"));
+    menuTextoLibre = item(practicaMenu, "Texto &libre...", 0, &TfrmPulsoteclado::TextoLibre);
+    menuPrueba = item(practicaMenu, "&Prueba cronometrada...", 0, &TfrmPulsoteclado::PruebaCronometrada);
+    menuRepaso = item(practicaMenu, "&Repaso de teclas débiles...", 0, &TfrmPulsoteclado::RepasoTeclasDebiles);
+    menuEstadisticas = item(practicaMenu, "&Estadísticas...", 0, &TfrmPulsoteclado::MostrarEstadisticas);
     QMenu* cfg = menuBar()->addMenu(QStringLiteral("&Configuración"));
     menuCfgPantalla = cfg->addAction(QStringLiteral("&Pantalla..."));
     menuCfgPantalla->setShortcut(QKeySequence(Qt::Key_F9));
@@ -197,6 +234,7 @@ void TfrmPulsoteclado::CrearMenu() {
     menuTextoLibre->setObjectName(QStringLiteral("menuTextoLibre"));
     menuPrueba->setObjectName(QStringLiteral("menuPrueba"));
     menuRepaso->setObjectName(QStringLiteral("menuRepaso"));
+    menuEstadisticas->setObjectName(QStringLiteral("menuEstadisticas"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
     menuCfgAyudas->setObjectName(QStringLiteral("menuCfgAyudas"));
@@ -318,6 +356,34 @@ void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada)
     }
 }
 
+void TfrmPulsoteclado::MostrarEstadisticas() {
+    if (!Boton("btnF7")->MostrarPista()) return;
+    estadisticas::Resumen resumen;
+    Estadisticas().Usar([&resumen](estadisticas::BaseDatos& db) { resumen = estadisticas::Analizar(db); });
+    auto exportar = [this](const QString& carpeta) {
+        const QString intentos = carpeta + QStringLiteral("/pulsoteclado-intentos.csv");
+        const QString pulsaciones = carpeta + QStringLiteral("/pulsoteclado-pulsaciones.csv");
+        if ((QFileInfo::exists(intentos) || QFileInfo::exists(pulsaciones)) &&
+            !LaPlataforma().Preguntar(this, QStringLiteral("Ya hay ficheros exportados en\n") + carpeta +
+                                                QStringLiteral("\n\n¿Desea sustituirlos?")))
+            return QString();
+        QString error;
+        const bool hecho = Estadisticas().Usar([&](estadisticas::BaseDatos& db) {
+            try {
+                db.ExportarCsv(QFile::encodeName(intentos).toStdString(), QFile::encodeName(pulsaciones).toStdString());
+            } catch (const estadisticas::ErrorBase& e) {
+                if (e.tipo == estadisticas::ErrorBase::Tipo::Danada) throw;
+                error = QString::fromStdString(e.what());
+            }
+        });
+        if (!hecho && error.isEmpty()) error = QStringLiteral("No se han podido leer las estadísticas.");
+        return error;
+    };
+    TfrmEstadisticas ventana(this, std::move(resumen), estadisticas::AvanceCurso(Configuracion), exportar);
+    ventana.ElegirUnidad(UnidadActual);
+    LaPlataforma().EjecutarDialogo(ventana);
+}
+
 void TfrmPulsoteclado::MostrarSobrePrograma() {
     if (!Boton("btnF1")->MostrarPista()) return;
     TfrmSobreElPrograma dialogo(this);
@@ -379,6 +445,7 @@ void TfrmPulsoteclado::AlternarEjercicio() {
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
+        TerminarIntento(estadisticas::Resultado::Abandonado);
         if (Escritos > 0) almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
         Escritos = 0;
         esc->PonerColor(palette().color(QPalette::Button));
@@ -404,6 +471,8 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     }
     if (vk == teclado::VK_ESCAPE) {
         if (EnEjercicio) {
+            // After an Esc the next typed key starts a new attempt.
+            TerminarIntento(estadisticas::Resultado::Abandonado);
             TextoEscrito.clear();
             lblTextoEscrito->clear();
         }
@@ -412,6 +481,12 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     }
     if (practica::TeclaConClic(vk)) SonidoTecla();
     if (!EnEjercicio) return;
+    if (vk != teclado::VK_ESCAPE) {
+        // Kept in memory only: nothing here touches a file.
+        if (!Registro.Activo())
+            Registro.Empezar(estadisticas::Origen::Catalogo, Actual(), std::string(catalogo::Texto(Actual())));
+        Registro.Pulsar(vk, mods, TextoTecla, TextoEscrito.size());
+    }
     if (TextoTecla.size() == 1 && TextoTecla[0] == '\b') {
         if (!TextoEscrito.empty()) {
             TextoEscrito.pop_back();
@@ -444,6 +519,8 @@ void TfrmPulsoteclado::CorregirEjercicio(std::uint16_t vk, std::uint8_t mods) {
     almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
     TeclaSoltada(vk, mods);
     const std::string_view texto = catalogo::Texto(Actual());
+    // Queued for writing before the sound and the box: the verdict never waits for the disk.
+    TerminarIntento(TextoEscrito == texto ? estadisticas::Resultado::Correcto : estadisticas::Resultado::Incorrecto);
     if (TextoEscrito == texto) {
         SonidoResultado(true);
         std::string velocidad;
@@ -530,6 +607,8 @@ void TfrmPulsoteclado::closeEvent(QCloseEvent* e) {
         }
     }
     Reloj->stop();
+    if (EnEjercicio) TerminarIntento(estadisticas::Resultado::Abandonado);
+    if (estadisticas_) estadisticas_->Esperar();
     e->accept();
 }
 

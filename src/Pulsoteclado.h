@@ -8,6 +8,7 @@
 
 #include "PracticaLibre.h"
 #include "catalogue/Catalogo.h"
+#include "estadisticas/Registro.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
@@ -16,6 +17,8 @@
 #include "store/Configuracion.h"
 
 class AyudasEscritura;
+namespace estadisticas { class Servicio; }
+
 class QAction;
 class QLabel;
 class QTimer;
@@ -45,6 +48,7 @@ public:
     void TextoLibre();
     void PruebaCronometrada();
     void RepasoTeclasDebiles();
+    void MostrarEstadisticas();
     void Configurar(int pagina);
     void MostrarSobrePrograma();
     void Terminar();
@@ -72,6 +76,11 @@ public:
     void AplicarAyudas(const AjustesAyudas& a);
     ::Ajustes& AjustesPrograma() { return *ajustes_; }
 
+    // ---- statistics: the attempt under way in memory, finished ones written on their own thread
+    estadisticas::RegistroIntento Registro;
+    estadisticas::Servicio& Estadisticas();
+    void TerminarIntento(estadisticas::Resultado resultado);
+
     // ---- progress file
     void CargarConfiguracion();
     bool GuardarConfiguracion();  // false when the file could not be written (already reported)
@@ -89,6 +98,7 @@ public:
     QAction* menuAbrir = nullptr;
     QAction* menuEmpezar = nullptr;
     QAction* menuGrafico = nullptr;
+    QAction* menuEstadisticas = nullptr;
     QAction* menuTerminar = nullptr;
     QAction* menuTextoLibre = nullptr;
     QAction* menuPrueba = nullptr;
@@ -124,4 +134,5 @@ private:
     bool sonidosPreparados_ = false;
     bool manosDecodificadas_[2] = {false, false};  // plain, coloured
     bool cerrando_ = false;
+    std::unique_ptr<estadisticas::Servicio> estadisticas_;
 };

@@ -89,7 +89,7 @@ Teclas TeclasDe(const Pulsacion& p) {
         t.modificador = "Panel55";
     } else if (e == teclado::Estado::Shift) {
         // The other hand holds Shift.
-        t.modificador = teclado::DedoDe(t.tecla).mano == teclado::Mano::Derecha ? "btnMayusculasIzq" : "btnMayusculasDer";
+        t.modificador = teclado::ManoDerecha(teclado::DedoDeTecla(t.tecla)) ? "btnMayusculasIzq" : "btnMayusculasDer";
     }
     return t;
 }

@@ -3,39 +3,44 @@
 namespace teclado {
 
 namespace {
-
 struct Asignacion {
-    const char* panel;
+    std::string_view panel;
     Dedo dedo;
-    Mano mano;
 };
-
-constexpr Dedo M = Dedo::Menique, A = Dedo::Anular, C = Dedo::Corazon, I = Dedo::Indice;
-constexpr Mano Iz = Mano::Izquierda, De = Mano::Derecha;
-
-constexpr Asignacion kDedos[] = {
-    {"btnPrimero", M, Iz}, {"btn1", M, Iz}, {"btnTabulador", M, Iz}, {"btnQ", M, Iz}, {"btnBloqMayus", M, Iz},
-    {"btnA", M, Iz}, {"btnMayusculasIzq", M, Iz}, {"btnMenor", M, Iz}, {"btnZ", M, Iz},
-    {"btn0", M, De}, {"btnComilla", M, De}, {"btnAdmiracion", M, De}, {"btnBorrar", M, De}, {"btnP", M, De},
-    {"btnAcentoAbierto", M, De}, {"btnMas", M, De}, {"btnIntro", M, De}, {"btnEnye", M, De},
-    {"btnAcento", M, De}, {"btnCeTrencada", M, De}, {"btnMenos", M, De}, {"btnMayusculasDer", M, De},
-    {"btn2", A, Iz}, {"btnW", A, Iz}, {"btnS", A, Iz}, {"btnX", A, Iz},
-    {"btn9", A, De}, {"btnO", A, De}, {"btnL", A, De}, {"btnPunto", A, De},
-    {"btn3", C, Iz}, {"btnE", C, Iz}, {"btnD", C, Iz}, {"btnC", C, Iz},
-    {"btn8", C, De}, {"btnI", C, De}, {"btnK", C, De}, {"btnComa", C, De},
-    {"btn4", I, Iz}, {"btn5", I, Iz}, {"btnR", I, Iz}, {"btnT", I, Iz}, {"btnF", I, Iz}, {"btnG", I, Iz},
-    {"btnV", I, Iz}, {"btnB", I, Iz},
-    {"btn6", I, De}, {"btn7", I, De}, {"btnY", I, De}, {"btnU", I, De}, {"btnH", I, De}, {"btnJ", I, De},
-    {"btnN", I, De}, {"btnM", I, De},
-    {"btnEspacio", Dedo::Pulgar, Mano::Ninguna},
+// In the order of the keyboard's rows.
+constexpr Asignacion kDedos[kNumTeclasEscritura] = {
+    {"btnPrimero", Dedo::MeniqueIzq}, {"btn1", Dedo::MeniqueIzq}, {"btn2", Dedo::AnularIzq},
+    {"btn3", Dedo::MedioIzq}, {"btn4", Dedo::IndiceIzq}, {"btn5", Dedo::IndiceIzq}, {"btn6", Dedo::IndiceDer},
+    {"btn7", Dedo::IndiceDer}, {"btn8", Dedo::MedioDer}, {"btn9", Dedo::AnularDer}, {"btn0", Dedo::MeniqueDer},
+    {"btnComilla", Dedo::MeniqueDer}, {"btnAdmiracion", Dedo::MeniqueDer}, {"btnBorrar", Dedo::MeniqueDer},
+    {"btnTabulador", Dedo::MeniqueIzq}, {"btnQ", Dedo::MeniqueIzq}, {"btnW", Dedo::AnularIzq},
+    {"btnE", Dedo::MedioIzq}, {"btnR", Dedo::IndiceIzq}, {"btnT", Dedo::IndiceIzq}, {"btnY", Dedo::IndiceDer},
+    {"btnU", Dedo::IndiceDer}, {"btnI", Dedo::MedioDer}, {"btnO", Dedo::AnularDer}, {"btnP", Dedo::MeniqueDer},
+    {"btnAcentoAbierto", Dedo::MeniqueDer}, {"btnMas", Dedo::MeniqueDer}, {"btnIntro", Dedo::MeniqueDer},
+    {"btnBloqMayus", Dedo::MeniqueIzq}, {"btnA", Dedo::MeniqueIzq}, {"btnS", Dedo::AnularIzq},
+    {"btnD", Dedo::MedioIzq}, {"btnF", Dedo::IndiceIzq}, {"btnG", Dedo::IndiceIzq}, {"btnH", Dedo::IndiceDer},
+    {"btnJ", Dedo::IndiceDer}, {"btnK", Dedo::MedioDer}, {"btnL", Dedo::AnularDer}, {"btnEnye", Dedo::MeniqueDer},
+    {"btnAcento", Dedo::MeniqueDer}, {"btnCeTrencada", Dedo::MeniqueDer},
+    {"btnMayusculasIzq", Dedo::MeniqueIzq}, {"btnMenor", Dedo::MeniqueIzq}, {"btnZ", Dedo::MeniqueIzq},
+    {"btnX", Dedo::AnularIzq}, {"btnC", Dedo::MedioIzq}, {"btnV", Dedo::IndiceIzq}, {"btnB", Dedo::IndiceIzq},
+    {"btnN", Dedo::IndiceDer}, {"btnM", Dedo::IndiceDer}, {"btnComa", Dedo::MedioDer},
+    {"btnPunto", Dedo::AnularDer}, {"btnMenos", Dedo::MeniqueDer}, {"btnMayusculasDer", Dedo::MeniqueDer},
+    {"btnEspacio", Dedo::Pulgares},
 };
-
 }  // namespace
 
-DedoDeTecla DedoDe(std::string_view panel) {
-    for (const Asignacion& a : kDedos)
-        if (panel == a.panel) return {a.dedo, a.mano};
-    return {};
+std::string_view TeclaEscritura(int i) {
+    return i >= 0 && i < kNumTeclasEscritura ? kDedos[i].panel : std::string_view();
 }
+
+int IndiceTeclaEscritura(std::string_view panel) {
+    for (int i = 0; i < kNumTeclasEscritura; ++i)
+        if (kDedos[i].panel == panel) return i;
+    return -1;
+}
+
+Dedo DedoDeTecla(int i) { return i >= 0 && i < kNumTeclasEscritura ? kDedos[i].dedo : Dedo::Ninguno; }
+
+Dedo DedoDeTecla(std::string_view panel) { return DedoDeTecla(IndiceTeclaEscritura(panel)); }
 
 }  // namespace teclado

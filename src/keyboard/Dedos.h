@@ -1,21 +1,26 @@
-// Which finger of which hand strikes each typing key: the finger colours of the on-screen
-// keyboard and the guide's choice of Shift key both read it. Qt-free.
+// Which finger strikes each typing key of the on-screen keyboard, by panel name. Qt-free: the
+// finger colours, the guide's choice of Shift key and the statistics per finger all read it.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 namespace teclado {
 
-enum class Dedo : std::uint8_t { Ninguno, Menique, Anular, Corazon, Indice, Pulgar };
-enum class Mano : std::uint8_t { Ninguna, Izquierda, Derecha };
-
-struct DedoDeTecla {
-    Dedo dedo = Dedo::Ninguno;
-    Mano mano = Mano::Ninguna;  // the thumb strikes the space bar with either hand
+enum class Dedo : signed char {
+    Ninguno = -1,
+    MeniqueIzq, AnularIzq, MedioIzq, IndiceIzq, Pulgares, IndiceDer, MedioDer, AnularDer, MeniqueDer
 };
+inline constexpr int kNumDedos = 9;
 
-// By panel name ("btnA"); keys outside the 55 typing keys have no finger.
-DedoDeTecla DedoDe(std::string_view panel);
+// The 55 typing keys, by panel name, in the order of the keyboard's rows.
+inline constexpr int kNumTeclasEscritura = 55;
+std::string_view TeclaEscritura(int indice);
+int IndiceTeclaEscritura(std::string_view panel);  // -1 outside the 55
+
+// Ninguno for a panel outside the 55 typing keys.
+Dedo DedoDeTecla(std::string_view panel);
+Dedo DedoDeTecla(int indice);
+inline bool ManoIzquierda(Dedo d) { return d >= Dedo::MeniqueIzq && d <= Dedo::IndiceIzq; }
+inline bool ManoDerecha(Dedo d) { return d >= Dedo::IndiceDer && d <= Dedo::MeniqueDer; }
 
 }  // namespace teclado

@@ -427,29 +427,25 @@ const std::vector<DefTecla>& PanelTeclado::Disposicion() {
 }
 
 const std::vector<const char*>& PanelTeclado::TeclasDeEscritura() {
-    static const std::vector<const char*> t = {
-        "btnPrimero", "btn1", "btn2", "btn3", "btn4", "btn5", "btn6", "btn7", "btn8", "btn9", "btn0",
-        "btnComilla", "btnAdmiracion", "btnBorrar",
-        "btnTabulador", "btnQ", "btnW", "btnE", "btnR", "btnT", "btnY", "btnU", "btnI", "btnO", "btnP",
-        "btnAcentoAbierto", "btnMas", "btnIntro",
-        "btnBloqMayus", "btnA", "btnS", "btnD", "btnF", "btnG", "btnH", "btnJ", "btnK", "btnL", "btnEnye",
-        "btnAcento", "btnCeTrencada",
-        "btnMayusculasIzq", "btnMenor", "btnZ", "btnX", "btnC", "btnV", "btnB", "btnN", "btnM", "btnComa",
-        "btnPunto", "btnMenos", "btnMayusculasDer",
-        "btnEspacio"};
+    static const std::vector<const char*> t = [] {
+        std::vector<const char*> v;
+        for (int i = 0; i < teclado::kNumTeclasEscritura; ++i) v.push_back(teclado::TeclaEscritura(i).data());
+        return v;
+    }();
     return t;
 }
 
 QColor PanelTeclado::ColorDedo(std::string_view n, const QPalette& paleta) {
-    switch (teclado::DedoDe(n).dedo) {
-    case teclado::Dedo::Menique: return QColor(255, 0, 0);
-    case teclado::Dedo::Anular: return QColor(255, 255, 0);
-    case teclado::Dedo::Corazon: return QColor(0, 255, 0);
-    case teclado::Dedo::Indice: return QColor(0, 255, 255);
-    case teclado::Dedo::Pulgar: return paleta.color(QPalette::Active, QPalette::Highlight);
-    case teclado::Dedo::Ninguno: break;
+    using teclado::Dedo;
+    switch (teclado::DedoDeTecla(n)) {
+    case Dedo::MeniqueIzq: case Dedo::MeniqueDer: return QColor(255, 0, 0);
+    case Dedo::AnularIzq: case Dedo::AnularDer: return QColor(255, 255, 0);
+    case Dedo::MedioIzq: case Dedo::MedioDer: return QColor(0, 255, 0);
+    case Dedo::IndiceIzq: case Dedo::IndiceDer: return QColor(0, 255, 255);
+    case Dedo::Pulgares: return paleta.color(QPalette::Active, QPalette::Highlight);
+    case Dedo::Ninguno: break;
     }
-    return {};
+    return QColor();
 }
 
 PanelTeclado::PanelTeclado(QWidget* padre) : Panel(padre) {

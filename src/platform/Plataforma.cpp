@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QStandardPaths>
 #include <QKeyEvent>
 #include <QLibrary>
 #include <QMessageBox>
@@ -49,6 +50,10 @@ void PlataformaQt::MostrarMensaje(QWidget* padre, const QString& texto) {
 
 void PlataformaQt::MostrarError(QWidget* padre, const QString& texto) {
     QMessageBox::critical(padre, QStringLiteral("Pulsoteclado"), texto);
+}
+
+void PlataformaQt::MostrarAviso(QWidget* padre, const QString& texto) {
+    QMessageBox::warning(padre, QStringLiteral("Pulsoteclado"), texto);
 }
 
 bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
@@ -117,4 +122,8 @@ int PlataformaQt::EjecutarDialogo(QDialog& dialogo) { return dialogo.exec(); }
 
 QString PlataformaQt::ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) {
     return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
+}
+
+QString PlataformaQt::ElegirCarpeta(QWidget* padre, const QString& titulo) {
+    return QFileDialog::getExistingDirectory(padre, titulo, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }

@@ -17,6 +17,8 @@ public:
     virtual void MostrarMensaje(QWidget* padre, const QString& texto) = 0;
     // Error box (a file that cannot be read or written, with the system's reason).
     virtual void MostrarError(QWidget* padre, const QString& texto) = 0;
+    // Warning box: something went wrong that the program goes on without (the statistics file).
+    virtual void MostrarAviso(QWidget* padre, const QString& texto) = 0;
     // Yes/No question; true for Yes.
     virtual bool Preguntar(QWidget* padre, const QString& texto) = 0;
     // The default beep: a short click carried by the program.
@@ -32,6 +34,8 @@ public:
     }
     // Sound output set-up, done once the window is on screen so start-up never waits for audio.
     virtual void PrepararSonidos() {}
+    // Asks for a folder; empty when the user cancels.
+    virtual QString ElegirCarpeta(QWidget* padre, const QString& titulo) { (void)padre; (void)titulo; return {}; }
 };
 
 Plataforma& LaPlataforma();
@@ -46,12 +50,14 @@ public:
     ~PlataformaQt() override;
     void MostrarMensaje(QWidget* padre, const QString& texto) override;
     void MostrarError(QWidget* padre, const QString& texto) override;
+    void MostrarAviso(QWidget* padre, const QString& texto) override;
     bool Preguntar(QWidget* padre, const QString& texto) override;
     void Pitido() override;
     bool ReproducirSonido(const QString& ruta) override;
     int EjecutarDialogo(QDialog& dialogo) override;
     QString ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) override;
     void PrepararSonidos() override;
+    QString ElegirCarpeta(QWidget* padre, const QString& titulo) override;
     bool SonidoDisponible() const { return !motor_.isNull(); }
 
 private:

@@ -15,4 +15,9 @@ QString FicheroConfiguracion() {
     return base + QStringLiteral("/Pulsoteclado/") + nombre + QStringLiteral(".cfg");
 }
 
+QString FicheroEstadisticas() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Pulsoteclado/estadisticas.sqlite");
+}
+
 }  // namespace rutas

@@ -8,4 +8,6 @@ namespace rutas {
 QString CarpetaPrograma();
 // The progress file: <per-user data folder>/Pulsoteclado/<executable name>.cfg
 QString FicheroConfiguracion();
+// The attempts and key presses: <per-user data folder>/Pulsoteclado/estadisticas.sqlite
+QString FicheroEstadisticas();
 }  // namespace rutas

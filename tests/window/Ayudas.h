@@ -20,16 +20,20 @@
 
 class PlataformaPrueba : public Plataforma {
 public:
-    QStringList mensajes, errores, preguntas, sonidos;
+    QStringList mensajes, errores, avisos, preguntas, sonidos;
     int pitidos = 0;
     bool respuesta = false;       // answer to every question
     bool sonidoReproducible = true;
     std::function<int(QDialog&)> alDialogo = [](QDialog&) { return int(QDialog::Rejected); };
     QStringList dialogos;         // class names of the dialogs run
     QString ficheroElegido;       // what the file chooser answers
+    QString carpeta;              // the folder every folder question answers
+
+    QString ElegirCarpeta(QWidget*, const QString&) override { return carpeta; }
 
     void MostrarMensaje(QWidget*, const QString& t) override { mensajes << t; }
     void MostrarError(QWidget*, const QString& t) override { errores << t; }
+    void MostrarAviso(QWidget*, const QString& t) override { avisos << t; }
     bool Preguntar(QWidget*, const QString& t) override { preguntas << t; return respuesta; }
     void Pitido() override { ++pitidos; }
     bool ReproducirSonido(const QString& ruta) override { sonidos << ruta; return sonidoReproducible; }

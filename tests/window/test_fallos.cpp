@@ -171,8 +171,12 @@ private:
     QString motivo_;
 };
 
+// The statistics keep a file of their own beside the progress file; only the progress file's
+// folder contents matter here.
 QStringList Contenido(const QString& carpeta) {
-    return QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    QStringList r = QDir(carpeta).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+    r.removeIf([](const QString& n) { return n.startsWith(QStringLiteral("estadisticas.sqlite")); });
+    return r;
 }
 
 }  // namespace
