@@ -96,8 +96,10 @@ void AyudasEscritura::Empezar(std::string_view texto, bool conTeclado) {
 
 void AyudasEscritura::Tecla(std::string_view escrito) {
     if (!enMarcha_) return;
+    // Shift, a dead key and the like leave the copy as it was: its marks stand.
+    const bool cambio = copia_ != escrito;
     copia_.assign(escrito);
-    if (ajustes_.MarcarErrores) {
+    if (ajustes_.MarcarErrores && cambio) {
         // The copy as typed; a line break where none is due shows as a red "«" before the break.
         escritoMostrado_.clear();
         errores_.clear();
