@@ -259,12 +259,16 @@ void TfrmPractica::Preparar(Origen origen, bool cronometrada) {
     ActualizarTitulo();
 }
 
-void TfrmPractica::PonerTeclasDebiles(std::string caracteres, unsigned pulsacionesRegistradas) {
-    if (caracteres.size() > practica::kTeclasRepaso) caracteres.resize(practica::kTeclasRepaso);
+void TfrmPractica::AsignarTeclasDebiles(std::string caracteres, std::uint64_t pulsaciones) {
+    debilesLeidas_ = true;
     teclasDebiles_ = std::move(caracteres);
-    pulsacionesRegistradas_ = pulsacionesRegistradas;
-    repasoGeneral_ = pulsacionesRegistradas < practica::kPulsacionesParaRepaso || teclasDebiles_.empty();
+    pulsacionesRegistradas_ = pulsaciones;
+    repasoGeneral_ = pulsaciones < practica::kPulsacionesParaRepaso || teclasDebiles_.empty();
     repaso_.clear();
+}
+
+void TfrmPractica::PonerTeclasDebiles(std::string caracteres, std::uint64_t pulsacionesRegistradas) {
+    AsignarTeclasDebiles(std::move(caracteres), pulsacionesRegistradas);
     if (OrigenActual() == Origen::Repaso) CambioDeOrigen();
 }
 
@@ -292,6 +296,10 @@ void TfrmPractica::CambioDeOrigen() {
     const Origen o = OrigenActual();
     cmbPasaje->setVisible(o == Origen::Pasaje);
     btnAbrir->setVisible(o == Origen::Propio);
+    if (o == Origen::Repaso && !debilesLeidas_ && LeerTeclasDebiles) {
+        auto [caracteres, pulsaciones] = LeerTeclasDebiles();
+        AsignarTeclasDebiles(std::move(caracteres), pulsaciones);
+    }
     if (o == Origen::Repaso && repaso_.empty()) NuevoRepaso();
     ActualizarTitulo();
     MostrarEspera();
@@ -455,6 +463,7 @@ void TfrmPractica::Empezar() {
         return;
 
     Texto = std::move(texto);
+    registro_.Descartar();
     if (OrigenActual() == Origen::Propio)
         panelCabecera->PonerTitulo(QStringLiteral("Texto propio: %1 caracteres").arg(Texto.size()));
     TextoEscrito.clear();
@@ -500,6 +509,7 @@ void TfrmPractica::Abandonar() {
     if (!EnCurso) return;
     Reloj->stop();
     EnCurso = false;
+    TerminarIntento(estadisticas::Resultado::Abandonado);
     TerminarAyudas();
     tira_->setEnabled(true);
     btnEmpezar->setText(QStringLiteral("Empezar (F6)"));
@@ -520,10 +530,12 @@ void TfrmPractica::Acabar(bool porTiempo) {
                         (duracionMs_ == 60000 ? " minuto: " : " minutos: ") +
                         (porTiempo ? "se acab\xF3 el tiempo." : "se acab\xF3 el texto.");
         for (const std::string& l : practica::LineasResultado(r)) s += "\r" + l;
+        TerminarIntento(r.apto ? estadisticas::Resultado::Correcto : estadisticas::Resultado::Incorrecto);
         piezas::SonidoResultado(cfg_.SonidoLeccionActivo != 0, r.apto);
         caja = DeCp1252(s);
     } else {
         const bool correcta = TextoEscrito == Texto;
+        TerminarIntento(correcta ? estadisticas::Resultado::Correcto : estadisticas::Resultado::Incorrecto);
         piezas::SonidoResultado(cfg_.SonidoLeccionActivo != 0, correcta);
         caja = DeCp1252(practica::TextoMensaje(correcta ? "Copia correcta." : "Copia incorrecta.",
                                                practica::LineaPrecision(practica::Precision(TextoEscrito, Texto)),
@@ -537,6 +549,11 @@ void TfrmPractica::Acabar(bool porTiempo) {
     panelTeclado->Tecla("btnF6")->PonerPista(QStringLiteral("Empezar"));
     if (OrigenActual() == Origen::Repaso) NuevoRepaso();  // a new drill each time
     MostrarEspera();
+}
+
+void TfrmPractica::TerminarIntento(estadisticas::Resultado resultado) {
+    std::optional<estadisticas::Intento> in = registro_.Terminar(resultado, TextoEscrito.size());
+    if (in && AlTerminarIntento) AlTerminarIntento(std::move(*in));
 }
 
 void TfrmPractica::TerminarAyudas() {
@@ -603,10 +620,19 @@ void TfrmPractica::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     if (!EnCurso) return;
     if (cfg_.SonidoTeclaActivo && practica::TeclaConClic(vk)) LaPlataforma().Pitido();
     if (vk == teclado::VK_ESCAPE) {
+        // A whole copy starts again: the next key starts a new attempt. A timed test goes on.
+        if (!duracionMs_) TerminarIntento(estadisticas::Resultado::Abandonado);
         TextoEscrito.clear();
         MostrarEscrito();
         return;
     }
+    // Kept in memory only: nothing here touches a file.
+    if (!registro_.Activo())
+        registro_.Empezar(duracionMs_ ? estadisticas::Origen::Prueba
+                          : OrigenActual() == Origen::Repaso ? estadisticas::Origen::Repaso
+                                                             : estadisticas::Origen::Libre,
+                          std::nullopt, Texto);
+    registro_.Pulsar(vk, mods, t, TextoEscrito.size());
     if (t.empty()) return;
     if (t.size() == 1 && t[0] == '\b') {
         if (TextoEscrito.empty()) return;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "estadisticas/Registro.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
@@ -43,7 +44,13 @@ public:
     void Preparar(Origen origen, bool cronometrada);
     // The characters the drill works on (Windows-1252, weakest first) and how many key presses
     // are recorded; below the threshold the drill goes over the whole keyboard.
-    void PonerTeclasDebiles(std::string caracteres, unsigned pulsacionesRegistradas);
+    void PonerTeclasDebiles(std::string caracteres, std::uint64_t pulsacionesRegistradas);
+    // Asked once, when the drill is first wanted: the drill's characters and the key presses
+    // recorded (from the statistics).
+    std::function<std::pair<std::string, std::uint64_t>()> LeerTeclasDebiles;
+    // Each attempt when it ends (origen 'libre', 'prueba' or 'repaso'), with its key presses.
+    std::function<void(estadisticas::Intento)> AlTerminarIntento;
+
     // The Caps Lock state the main window follows, lit on this keyboard too.
     void PonerMayusculas(bool activas);
 
@@ -120,6 +127,8 @@ private:
     void CambioDeOrigen();
     void ActualizarCifras();
     void TerminarAyudas();
+    void AsignarTeclasDebiles(std::string caracteres, std::uint64_t pulsaciones);
+    void TerminarIntento(estadisticas::Resultado resultado);
     AjustesPractica AjustesActuales() const;
 
     const almacen::TConfiguracion& cfg_;
@@ -131,8 +140,9 @@ private:
     QWidget* tira_ = nullptr;  // the settings strip, disabled during a run
     QTimer* analisis_ = nullptr;
     std::string repaso_, teclasDebiles_;
-    unsigned pulsacionesRegistradas_ = 0;
-    bool repasoGeneral_ = true;
+    std::uint64_t pulsacionesRegistradas_ = 0;
+    bool repasoGeneral_ = true, debilesLeidas_ = false;
+    estadisticas::RegistroIntento registro_;  // in memory while the run lasts
 
     // The run's clock: from the first key that writes, to the end.
     QElapsedTimer cronometro_;

@@ -27,6 +27,7 @@
 #include "Piezas.h"
 #include "SobreProg.h"
 #include "platform/Jpeg.h"
+#include "practica/Repaso.h"
 #include "platform/Plataforma.h"
 #include "platform/Rutas.h"
 #include "platform/Texto.h"
@@ -348,6 +349,14 @@ void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada)
     TfrmPractica dialogo(Configuracion, ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{}, ajustes_.get(), this);
     // One Caps Lock for both windows: the program follows the lock by the presses it sees.
     dialogo.PonerMayusculas(Traductor.MayusculasActivas);
+    dialogo.LeerTeclasDebiles = [this]() -> std::pair<std::string, std::uint64_t> {
+        estadisticas::Resumen r;
+        if (!Estadisticas().Usar([&r](estadisticas::BaseDatos& db) { r = estadisticas::Analizar(db); })) return {};
+        std::string teclas;
+        for (const estadisticas::TeclaDebil& t : r.TeclasDebiles(practica::kTeclasRepaso)) teclas += t.caracter;
+        return {practica::ObjetivosRepaso(teclas, r.AcentosFrecuentes()), r.pulsaciones};
+    };
+    dialogo.AlTerminarIntento = [this](estadisticas::Intento in) { Estadisticas().Encolar(std::move(in)); };
     dialogo.Preparar(origen, cronometrada);
     LaPlataforma().EjecutarDialogo(dialogo);
     if (Traductor.MayusculasActivas != dialogo.Traductor.MayusculasActivas) {

@@ -122,6 +122,23 @@ std::string GenerarRepaso(std::string_view objetivos, std::uint32_t semilla, std
     return r;
 }
 
+std::string ObjetivosRepaso(std::string_view teclas, std::string_view acentos) {
+    const Palabras& p = Indice();
+    std::string r;
+    auto anadir = [&](std::string_view de, std::size_t cuantos) {
+        std::size_t n = 0;
+        for (char c : de) {
+            if (n == cuantos) break;
+            if (r.find(c) != std::string::npos || !Disponible(p, static_cast<unsigned char>(c))) continue;
+            r += c;
+            ++n;
+        }
+    };
+    anadir(teclas, kTeclasRepaso);
+    anadir(acentos, kAcentosRepaso);
+    return r;
+}
+
 std::string CabeceraRepaso(std::string_view objetivos) {
     std::string s = "Repaso de: ";
     for (std::size_t i = 0; i < objetivos.size(); ++i) {

@@ -12,8 +12,14 @@ namespace practica {
 inline constexpr std::size_t kLargoRepaso = 300;
 // Below this many recorded key presses the weak keys say nothing yet: a general drill instead.
 inline constexpr unsigned kPulsacionesParaRepaso = 200;
-// How many weak characters a drill works on.
+// How many weak characters a drill works on: the weakest keys', then the accent mistakes'.
 inline constexpr std::size_t kTeclasRepaso = 5;
+inline constexpr std::size_t kAcentosRepaso = 3;
+
+// The characters a drill works on: those of the weakest keys (weakest first), then those of the
+// most frequent accent mistakes, each once, leaving out what no catalogue word holds (a space,
+// a line break).
+std::string ObjetivosRepaso(std::string_view teclas, std::string_view acentos);
 
 // The characters a general drill goes over: the letters, the accented vowels and the punctuation
 // of the whole keyboard.

@@ -174,6 +174,13 @@ TEST(Repaso, PalabrasDelCatalogoConLasTeclasDebiles) {
     EXPECT_EQ(CabeceraRepaso(objetivos), "Repaso de: \xF1, \xE1, \xFC, p, \xBF");
 }
 
+TEST(Repaso, ObjetivosDeTeclasYAcentos) {
+    // Five keys at most, then three accent characters at most; repeats and what no word holds go.
+    EXPECT_EQ(ObjetivosRepaso("p \rq\xF1wz", "\xE1p\xFC\xE9\xF3"), "pq\xF1wz\xE1\xFC\xE9");
+    EXPECT_EQ(ObjetivosRepaso("", "\xE1"), "\xE1");
+    EXPECT_EQ(ObjetivosRepaso(" ", ""), "");
+}
+
 TEST(Repaso, GeneralSobreTodoElTeclado) {
     const std::string r = GenerarRepaso(TodoElTeclado(), 7);
     std::size_t distintos = 0;

@@ -55,6 +55,7 @@ private slots:
     void repasoNombraSusTeclas();
     void menuDeLaVentanaPrincipal();
     void ayudasYAjustesDePractica();
+    void intentosDeLaPractica();
 };
 
 void PruebaPractica::listaDeCaracteresYReemplazos() {
@@ -367,6 +368,65 @@ void PruebaPractica::ayudasYAjustesDePractica() {
     QVERIFY(!w.chkVerTeclado->isChecked());
     // Without the aids nothing of them shows.
     QVERIFY(!w.lblCifras);
+}
+
+void PruebaPractica::intentosDeLaPractica() {
+    Entorno e;
+    Ventanita v;
+    std::vector<estadisticas::Intento> intentos;
+    int consultas = 0;
+    v->AlTerminarIntento = [&](estadisticas::Intento in) { intentos.push_back(std::move(in)); };
+    v->LeerTeclasDebiles = [&]() -> std::pair<std::string, std::uint64_t> {
+        ++consultas;
+        return {"\xF1p", 4500};
+    };
+    v.Pegar(QStringLiteral("ola"));
+    // A whole copy with one wrong character: 'libre', incorrect, the wrong press as typed.
+    v->Alternar();
+    Teclear(v.w.get(), "opa");
+    QCOMPARE(intentos.size(), 1u);
+    QCOMPARE(intentos[0].origen, estadisticas::Origen::Libre);
+    QCOMPARE(intentos[0].resultado, estadisticas::Resultado::Incorrecto);
+    QVERIFY(!intentos[0].posicion.has_value());
+    QCOMPARE(intentos[0].pulsaciones.size(), 3u);
+    QCOMPARE(intentos[0].pulsaciones[1].esperado, 'l');
+    QCOMPARE(std::string(intentos[0].pulsaciones[1].Escrito()), std::string("p"));
+    QCOMPARE(intentos[0].errores, 1u);
+    // Esc after typing ends an attempt as abandoned; so does F6; nothing typed, nothing kept.
+    v->Alternar();
+    Teclear(v.w.get(), "o");
+    Golpe(v.w.get(), 9);
+    Teclear(v.w.get(), "ol");
+    v->Alternar();
+    v->Alternar();
+    v->Alternar();
+    QCOMPARE(intentos.size(), 3u);
+    QCOMPARE(intentos[1].resultado, estadisticas::Resultado::Abandonado);
+    QCOMPARE(intentos[2].resultado, estadisticas::Resultado::Abandonado);
+    QCOMPARE(intentos[2].caracteres, 2u);
+    // A timed test: 'prueba'.
+    e.plataforma.respuesta = true;
+    v->rbCronometrada->setChecked(true);
+    v->Alternar();
+    Teclear(v.w.get(), "ola");
+    QCOMPARE(intentos.size(), 4u);
+    QCOMPARE(intentos[3].origen, estadisticas::Origen::Prueba);
+    QCOMPARE(intentos[3].resultado, estadisticas::Resultado::Correcto);  // far beyond the target
+    // The drill reads the weak keys once, when it is first wanted: 'repaso'.
+    QCOMPARE(consultas, 0);
+    v->rbCompleto->setChecked(true);
+    v->cmbOrigen->setCurrentIndex(static_cast<int>(Origen::Repaso));
+    QCOMPARE(consultas, 1);
+    QCOMPARE(v->panelCabecera->Titulo(), QStringLiteral("Repaso de: ñ, p"));
+    const std::string drill = v->Texto;
+    v->Alternar();
+    Teclear(v.w.get(), drill);
+    QCOMPARE(intentos.size(), 5u);
+    QCOMPARE(intentos[4].origen, estadisticas::Origen::Repaso);
+    QCOMPARE(intentos[4].texto, drill);
+    v->cmbOrigen->setCurrentIndex(static_cast<int>(Origen::Pasaje));
+    v->cmbOrigen->setCurrentIndex(static_cast<int>(Origen::Repaso));
+    QCOMPARE(consultas, 1);
 }
 
 QTEST_MAIN(PruebaPractica)
