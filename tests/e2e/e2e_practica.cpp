@@ -1,9 +1,13 @@
 // End to end: the practice window of the built program under Xvfb, driven by real X key events:
 // an own text pasted in and copied with one error, a one-minute timed test that ends by itself,
-// and the review drill.
+// the general drill while little is recorded, and after a text with every "ñ" missed, a drill
+// that names it; every run an attempt in the statistics file with its origin.
 //
 //   e2e_practica PATH_TO_PULSOTECLADO
 
+#include <algorithm>
+
+#include "Consulta.h"
 #include "Sesion.h"
 #include "catalogue/Catalogo.h"
 #include "catalogue/Cp1252.h"
@@ -13,7 +17,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr unsigned kAlt = 64, kCtrl = 37, kF6 = 72, kEsc = 9, kP = 33, kL = 46, kR = 27, kV = 55, kC = 54;
+constexpr unsigned kAlt = 64, kCtrl = 37, kF6 = 72, kEsc = 9, kP = 33, kL = 46, kR = 27, kV = 55, kC = 54, kA = 38;
 
 std::string Portapapeles(const Sesion& s) { return Ejecutar("DISPLAY=" + s.display + " xclip -o -selection clipboard 2>/dev/null"); }
 void PonerPortapapeles(const Sesion& s, const std::string& utf8) {
@@ -115,22 +119,54 @@ int main(int argc, char** argv) {
     Comprobar(caja.find("No apto (objetivo: 200 pulsaciones netas por minuto)") != std::string::npos, "verdict");
     Cerrar(s, w, "Prueba cronometrada");
 
-    // 3. The review drill: its heading names its keys (copied with Ctrl+C), and it can be typed.
+    // 3. The review drill while under 200 key presses are recorded: over the whole keyboard.
+    auto CopiarRepaso = [&](Window v) {
+        PonerPortapapeles(s, "vacio");
+        std::string r;
+        Comprobar(Esperar([&] {
+                      x.Enfocar(v);
+                      x.Combinacion(kCtrl, kC);
+                      r = Portapapeles(s);
+                      return r != "vacio" && !r.empty();
+                  }),
+                  "Ctrl+C did not copy the drill");
+        Comprobar(r.find('\n') != std::string::npos, "no heading in " + r);
+        std::cout << "drill heading: " << r.substr(0, r.find('\n')) << "\n";
+        return r;
+    };
     w = Abrir(s, kR, "Repaso");
-    PonerPortapapeles(s, "vacio");
-    std::string repaso;
-    Comprobar(Esperar([&] {
-                  x.Combinacion(kCtrl, kC);
-                  repaso = Portapapeles(s);
-                  return repaso != "vacio" && !repaso.empty();
-              }),
-              "Ctrl+C did not copy the drill");
+    std::string repaso = CopiarRepaso(w);
+    Comprobar(repaso.find("repaso general de todo el teclado") < repaso.find('\n'), "no general drill without records");
+    Cerrar(s, w, "Repaso");
+
+    // 4. A longer own text with every "ñ" typed as "n".
+    w = Abrir(s, kL, "Texto libre");
+    std::string largo, largoUtf8;
+    for (int i = 0; i < 8; ++i) {
+        largo += "el ni\xF1o y la ni\xF1" "a comen pi\xF1" "a ";
+        largoUtf8 += "el ni\xC3\xB1o y la ni\xC3\xB1" "a comen pi\xC3\xB1" "a ";
+    }
+    largo.pop_back();
+    largoUtf8.pop_back();
+    PonerPortapapeles(s, largoUtf8);
+    x.Enfocar(w);
+    x.Combinacion(kCtrl, kA);
+    x.Combinacion(kCtrl, kV);
+    x.Golpe(kF6);
+    std::string sinEnes = largo;
+    std::replace(sinEnes.begin(), sinEnes.end(), '\xF1', 'n');
+    x.Teclear(sinEnes);
+    caja = s.Veredicto();
+    Comprobar(caja.find("Copia incorrecta.") != std::string::npos, "the text without its ñ was not judged wrong");
+    Cerrar(s, w, "Texto libre");
+
+    // 5. Now the drill names the missed key, and it is typed whole.
+    w = Abrir(s, kR, "Repaso");
+    repaso = CopiarRepaso(w);
     const std::size_t salto = repaso.find('\n');
-    Comprobar(salto != std::string::npos, "no heading in " + repaso);
-    std::cout << "drill heading: " << repaso.substr(0, salto) << "\n";
-    Comprobar(repaso.find("repaso general de todo el teclado") < salto, "no general drill without records");
+    Comprobar(repaso.rfind("Repaso de: \xC3\xB1", 0) == 0, "the drill does not name the ñ first: " + repaso.substr(0, salto));
     const std::string drill = ACp1252(repaso.substr(salto + 1));
-    Comprobar(drill.size() >= 300, "drill too short");
+    Comprobar(drill.size() >= 300 && std::count(drill.begin(), drill.end(), '\xF1') >= 5, "the drill does not work on the ñ");
     x.Golpe(kF6);
     x.Teclear(drill);
     caja = s.Veredicto();
@@ -143,6 +179,20 @@ int main(int argc, char** argv) {
     Comprobar(Esperar([&] { return x.CuantasVisibles() >= 2; }), "Alt+F did not open the menu");
     x.Golpe(28);
     s.EsperarFin();
+
+    // 6. The attempts, in order, with their origins; the wrong key press of the first.
+    const std::string base = s.datos + "/Pulsoteclado/estadisticas.sqlite";
+    const std::vector<Fila> intentos = Consulta(base, "SELECT id, origen, resultado, unidad FROM intento ORDER BY id");
+    std::string resumen;
+    for (const Fila& f : intentos) resumen += f.v[1] + "/" + f.v[2] + "/" + f.v[3] + " ";
+    std::cout << "attempts: " << resumen << "\n";
+    Comprobar(resumen == "libre/incorrecto/NULL prueba/incorrecto/NULL libre/incorrecto/NULL repaso/correcto/NULL ",
+              "attempts: " + resumen);
+    const std::vector<Fila> mala = Consulta(base, "SELECT esperado, escrito FROM pulsacion WHERE intento = " + intentos[0].v[0] +
+                                                      " AND posicion = 1 AND escrito <> esperado");
+    Comprobar(mala.size() == 1 && mala[0].v[0] == "o" && mala[0].v[1] == "p", "the wrong key press of the own text");
+    const std::vector<Fila> prueba = Consulta(base, "SELECT count(*) FROM pulsacion WHERE escrito <> '' AND intento = " + intentos[1].v[0]);
+    Comprobar(prueba.size() == 1 && prueba[0].v[0] == "40", "the timed test's key presses: " + (prueba.empty() ? "" : prueba[0].v[0]));
     std::cout << "e2e_practica: ok\n";
     return 0;
 }
