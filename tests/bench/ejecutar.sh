@@ -15,7 +15,7 @@ B=$(realpath "$1")
 BIN=$B/tests/bench
 VECES=${BENCH_VECES:-15}
 
-for f in "$BIN/bench_almacen" "$BIN/bench_ventana" "$BIN/ventana_vacia" "$BIN/medir_arranque" "$B/pulsoteclado"; do
+for f in "$BIN/bench_almacen" "$BIN/bench_ventana" "$BIN/bench_practica" "$BIN/ventana_vacia" "$BIN/medir_arranque" "$B/pulsoteclado"; do
     if [ ! -x "$f" ]; then
         echo "falta $f: compile antes (make build)" >&2
         exit 2
@@ -68,6 +68,10 @@ seccion "Ventana, plataforma offscreen"
 orden env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$CASA/runtime" \
     "$BIN/bench_ventana" --benchmark_out="$TMP/ventana_offscreen.json" --benchmark_out_format=json
 
+seccion "Ventana de práctica, plataforma offscreen"
+orden env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$CASA/runtime" \
+    "$BIN/bench_practica" --benchmark_out="$TMP/practica_offscreen.json" --benchmark_out_format=json
+
 # A sound server, so that the program really sets up its sound output (null sink, no device).
 seccion "Servidor de sonido"
 if command -v pulseaudio >/dev/null; then
@@ -89,6 +93,10 @@ fi
 seccion "Ventana, Xvfb con la plataforma xcb"
 orden xvfb-run -a -s "$XVFB_ARGS" env QT_QPA_PLATFORM=xcb HOME="$CASA" XDG_RUNTIME_DIR="$CASA/runtime" \
     "$BIN/bench_ventana" --benchmark_out="$TMP/ventana_xcb.json" --benchmark_out_format=json
+
+seccion "Ventana de práctica, Xvfb con la plataforma xcb"
+orden xvfb-run -a -s "$XVFB_ARGS" env QT_QPA_PLATFORM=xcb HOME="$CASA" XDG_RUNTIME_DIR="$CASA/runtime" \
+    "$BIN/bench_practica" --benchmark_out="$TMP/practica_xcb.json" --benchmark_out_format=json
 
 seccion "Arranque y memoria, Xvfb con la plataforma xcb ($VECES arranques de cada programa)"
 orden xvfb-run -a -s "$XVFB_ARGS" "$BIN/medir_arranque" --base "$BIN/ventana_vacia" --programa "$B/pulsoteclado" \
@@ -184,6 +192,13 @@ for plataforma, fichero in (("offscreen", "ventana_offscreen.json"), ("xcb", "ve
     latencias(datos, plataforma, "TeclaQueCompleta", "Tecla que completa, hasta el mensaje", 1, 4)
     latencias(datos, plataforma, "EmpezarOcultaTeclado", "Empezar unidad 4 (oculta el teclado) con repintado", None, 16.7)
     latencias(datos, plataforma, "PararMuestraTeclado", "Parar unidad 4 (muestra el teclado) con repintado", None, 16.7)
+
+for plataforma, fichero in (("offscreen", "practica_offscreen.json"), ("xcb", "practica_xcb.json")):
+    datos = cargar(fichero)
+    latencias(datos, plataforma, "TeclaConAyudasTextoPropio20000",
+              "Tecla a pantalla en la ventana de práctica con todas las ayudas, texto propio de 20.000 caracteres", 1, 2)
+    latencias(datos, plataforma, "AbrirTextoLibre", "Abrir la ventana de práctica (texto propio) hasta pintada", None, 200)
+    latencias(datos, plataforma, "AbrirRepaso", "Abrir la ventana de práctica (repaso) hasta pintada", None, 200)
 
 def leer_arranque(nombre):
     r = {}
