@@ -38,12 +38,13 @@ QTableWidget* Tabla(QWidget* padre, const QStringList& cabeceras) {
     return t;
 }
 
-void Fila(QTableWidget* t, const QStringList& celdas) {
+// Figures right-aligned; the first column and texts (columns from `texto` on) left-aligned.
+void Fila(QTableWidget* t, const QStringList& celdas, int texto = 1000) {
     const int f = t->rowCount();
     t->insertRow(f);
     for (int c = 0; c < celdas.size(); ++c) {
         auto* i = new QTableWidgetItem(celdas[c]);
-        if (c > 0) i->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        if (c > 0 && c < texto) i->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         t->setItem(f, c, i);
     }
 }
@@ -140,9 +141,14 @@ void GraficoHistoria::paintEvent(QPaintEvent*) {
     }
     double maxPpm = 10;
     for (const auto& q : puntos_) maxPpm = std::max(maxPpm, q.ppm);
-    // A round top for the speed scale.
-    const double paso = maxPpm > 200 ? 50 : maxPpm > 50 ? 20 : 5;
-    maxPpm = std::ceil(maxPpm / paso) * paso;
+    // A round top for the speed scale, in four round steps.
+    double paso = 5;
+    for (const double p : {5.0, 10.0, 25.0, 50.0, 100.0, 250.0, 500.0})
+        if (4 * p >= maxPpm) {
+            paso = p;
+            break;
+        }
+    maxPpm = std::max(4 * paso, std::ceil(maxPpm / (4 * paso)) * 4 * paso);
 
     p.setPen(Qt::black);
     p.drawLine(area.bottomLeft(), area.bottomRight());
@@ -254,6 +260,10 @@ TfrmEstadisticas::TfrmEstadisticas(QWidget* padre, estadisticas::Resumen resumen
     vt->addLayout(fila);
     panelTeclado = new PanelTeclado(pagTeclado);
     vt->addWidget(panelTeclado, 0, Qt::AlignHCenter);
+    lblDebiles = new QLabel(pagTeclado);
+    lblDebiles->setObjectName(QStringLiteral("lblDebiles"));
+    lblDebiles->setWordWrap(true);
+    vt->addWidget(lblDebiles);
     vt->addStretch(1);
     tabs->addTab(pagTeclado, QStringLiteral("&Teclado"));
     connect(radioErrores, &QRadioButton::toggled, this, [this](bool e) { MostrarErrores(e); });
@@ -344,13 +354,25 @@ TfrmEstadisticas::TfrmEstadisticas(QWidget* padre, estadisticas::Resumen resumen
 
 void TfrmEstadisticas::MostrarErrores(bool errores) {
     if (radioErrores->isChecked() != errores) (errores ? radioErrores : radioLentitud)->setChecked(true);
-    double maximo = 0;
-    for (const auto& c : resumen_.teclas) maximo = std::max(maximo, errores ? c.Tasa() : static_cast<double>(c.medianaMs));
+    // Errors from none (white) to the highest rate; slowness from the quickest key to the slowest,
+    // keys never timed staying white.
+    double minimo = 0, maximo = 0;
+    bool primero = true;
+    for (const auto& c : resumen_.teclas) {
+        if (errores) {
+            maximo = std::max(maximo, c.Tasa());
+        } else if (c.medianaMs > 0) {
+            minimo = primero ? c.medianaMs : std::min<double>(minimo, c.medianaMs);
+            maximo = std::max<double>(maximo, c.medianaMs);
+            primero = false;
+        }
+    }
     const QPalette base = palette();
     for (int i = 0; i < teclado::kNumTeclasEscritura; ++i) {
         const auto& c = resumen_.teclas[static_cast<std::size_t>(i)];
-        const double valor = errores ? c.Tasa() : c.medianaMs;
-        const double t = maximo > 0 ? valor / maximo : 0;
+        double t = 0;
+        if (errores) t = maximo > 0 ? c.Tasa() / maximo : 0;
+        else if (c.medianaMs > 0) t = maximo > minimo ? (c.medianaMs - minimo) / (maximo - minimo) : 1;
         Panel* tecla = panelTeclado->Tecla(teclado::TeclaEscritura(i));
         tecla->PonerColor(ColorCalor(t));
         // Legends stay legible on the darker reds.
@@ -362,10 +384,19 @@ void TfrmEstadisticas::MostrarErrores(bool errores) {
                           QString::number(c.medianaMs) + QStringLiteral(" ms"));
     }
     if (errores) leyenda->PonerExtremos(QStringLiteral("0 %"), Porcentaje(maximo));
-    else leyenda->PonerExtremos(QStringLiteral("0 ms"), QString::number(static_cast<long long>(maximo)) + QStringLiteral(" ms"));
+    else
+        leyenda->PonerExtremos(QString::number(static_cast<long long>(minimo)) + QStringLiteral(" ms"),
+                               QString::number(static_cast<long long>(maximo)) + QStringLiteral(" ms"));
 }
 
 void TfrmEstadisticas::LlenarTablas() {
+    QStringList debiles;
+    for (const estadisticas::TeclaDebil& d : resumen_.TeclasDebiles())
+        debiles << NombreCaracter(std::string_view(&d.caracter, 1)) + QStringLiteral(" (") + Porcentaje(d.tasa) +
+                       QStringLiteral(" de errores)");
+    lblDebiles->setText(debiles.isEmpty() ? QStringLiteral("Ninguna tecla con errores.")
+                                          : QStringLiteral("Las teclas más débiles: ") + debiles.join(QStringLiteral(", ")) +
+                                                QStringLiteral("."));
     for (int d = 0; d < teclado::kNumDedos; ++d) {
         const auto& c = resumen_.dedos[static_cast<std::size_t>(d)];
         Fila(tablaDedos, {NombreDedo(d), QString::number(c.esperadas), QString::number(c.errores), Porcentaje(c.Tasa()),
@@ -379,7 +410,7 @@ void TfrmEstadisticas::LlenarTablas() {
     for (int k = 0; k < estadisticas::kNumClasesAcento; ++k) {
         const auto& a = resumen_.acentos[static_cast<std::size_t>(k)];
         const QString ejemplo = a.veces ? DeCp1252(a.escrita) + QStringLiteral(" en lugar de ") + DeCp1252(a.palabra) : QString();
-        Fila(tablaAcentos, {NombreClaseAcento(static_cast<estadisticas::ClaseAcento>(k)), QString::number(a.veces), ejemplo});
+        Fila(tablaAcentos, {NombreClaseAcento(static_cast<estadisticas::ClaseAcento>(k)), QString::number(a.veces), ejemplo}, 2);
     }
     tablaAcentos->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
 }

@@ -80,6 +80,7 @@ public:
     QLabel* lblCurso = nullptr;
     QLabel* lblVacio = nullptr;
     QLabel* lblResumen = nullptr;
+    QLabel* lblDebiles = nullptr;
     QPushButton* btnExportar = nullptr;
     QPushButton* btnCerrar = nullptr;
 

@@ -368,7 +368,8 @@ void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada)
 void TfrmPulsoteclado::MostrarEstadisticas() {
     if (!Boton("btnF7")->MostrarPista()) return;
     estadisticas::Resumen resumen;
-    Estadisticas().Usar([&resumen](estadisticas::BaseDatos& db) { resumen = estadisticas::Analizar(db); });
+    const bool leidas =
+        Estadisticas().Usar([&resumen](estadisticas::BaseDatos& db) { resumen = estadisticas::Analizar(db); });
     auto exportar = [this](const QString& carpeta) {
         const QString intentos = carpeta + QStringLiteral("/pulsoteclado-intentos.csv");
         const QString pulsaciones = carpeta + QStringLiteral("/pulsoteclado-pulsaciones.csv");
@@ -389,6 +390,9 @@ void TfrmPulsoteclado::MostrarEstadisticas() {
         return error;
     };
     TfrmEstadisticas ventana(this, std::move(resumen), estadisticas::AvanceCurso(Configuracion), exportar);
+    if (!leidas)
+        ventana.lblVacio->setText(QStringLiteral("No se han podido leer las estadísticas en esta sesión.\n\n") +
+                                  QString::fromStdString(Estadisticas().Ruta()));
     ventana.ElegirUnidad(UnidadActual);
     LaPlataforma().EjecutarDialogo(ventana);
 }

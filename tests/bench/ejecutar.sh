@@ -15,7 +15,7 @@ B=$(realpath "$1")
 BIN=$B/tests/bench
 VECES=${BENCH_VECES:-15}
 
-for f in "$BIN/bench_almacen" "$BIN/bench_ventana" "$BIN/bench_practica" "$BIN/ventana_vacia" "$BIN/medir_arranque" "$B/pulsoteclado"; do
+for f in "$BIN/bench_almacen" "$BIN/bench_ventana" "$BIN/bench_estadisticas" "$BIN/bench_practica" "$BIN/ventana_vacia" "$BIN/medir_arranque" "$B/pulsoteclado"; do
     if [ ! -x "$f" ]; then
         echo "falta $f: compile antes (make build)" >&2
         exit 2
@@ -63,6 +63,10 @@ fi
 
 seccion "Fichero de progreso"
 orden "$BIN/bench_almacen" --carpeta "$B" --benchmark_out="$TMP/almacen.json" --benchmark_out_format=json
+
+seccion "Estadísticas: un intento escrito, la ventana sobre un millón de pulsaciones"
+orden env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$CASA/runtime" \
+    "$BIN/bench_estadisticas" --carpeta "$B" --benchmark_out="$TMP/estadisticas.json" --benchmark_out_format=json
 
 seccion "Ventana, plataforma offscreen"
 orden env QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$CASA/runtime" \
@@ -177,6 +181,20 @@ latencias(almacen, "disco", "BM_GuardarConfiguracion", "Guardar el progreso con 
 b = buscar(almacen, "BM_CargarConfiguracionFrio")
 if b and not b.get("error_occurred"):
     print(f"[info] Cargar el progreso fuera de la caché de páginas: mediana {ms(b['p50_ms'])}, p99 {ms(b['p99_ms'])}")
+
+estadisticas = cargar("estadisticas.json")
+latencias(estadisticas, "disco", "BM_GuardarIntento", "Escribir un intento acabado del texto más largo", p99_max=20)
+b = buscar(estadisticas, "BM_GuardarIntento")
+if b and not b.get("error_occurred"):
+    print(f"[info] Después, con el hilo libre, devolver el diario al fichero: mediana {ms(b['asentar_p50_ms'])}, p99 {ms(b['asentar_p99_ms'])}")
+latencias(estadisticas, "offscreen", "BM_AbrirVentana", "Abrir la ventana de estadísticas con un millón de pulsaciones, todas las páginas pintadas", p50_max=300)
+b = buscar(estadisticas, "BM_AbrirVentana")
+if b and not b.get("error_occurred"):
+    bpp = b["bytes_por_pulsacion"]
+    anotar(bpp < 60, f"Tamaño del fichero de estadísticas: {bpp:.1f} bytes por pulsación (< 60), "
+           f"{int(b['pulsaciones'])} pulsaciones en {int(b['intentos'])} intentos")
+else:
+    anotar(False, "Tamaño del fichero de estadísticas: sin medida")
 
 for plataforma, fichero in (("offscreen", "ventana_offscreen.json"), ("xcb", "ventana_xcb.json")):
     datos = cargar(fichero)

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <grp.h>
@@ -509,6 +510,44 @@ TEST_F(Carpeta, LaLecturaEnDosMitadesDaLoMismoQueUnaSola) {
     EXPECT_GT(a.acentos[static_cast<std::size_t>(ClaseAcento::MuertaMalUsada)].veces, 0u);
     EXPECT_EQ(a.HistoriaPorDia(2)[0].acierto, b.HistoriaPorDia(2)[0].acierto);
     EXPECT_EQ(a.AcentosFrecuentes(), b.AcentosFrecuentes());
+}
+
+}  // namespace
+
+namespace {
+
+// A full disk (the file size limit): the attempt is lost with one notice, the file stays whole,
+// and once there is room again the next attempts are written.
+TEST_F(Carpeta, DiscoLlenoUnAvisoYLuegoSigue) {
+    std::vector<Servicio::Aviso> avisos;
+    Servicio s(ruta, [&](Servicio::Aviso a, const std::string&) { avisos.push_back(a); });
+    const std::string largo(2000, 'a');
+    s.Encolar(Teclear("ab", Letras("ab")));
+    s.Esperar();
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit antes{};
+        ::getrlimit(RLIMIT_FSIZE, &antes);
+        rlimit limite = antes;
+        limite.rlim_cur = 40000;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limite), 0);
+        for (int i = 0; i < 3; ++i) s.Encolar(Teclear(largo, Letras(largo)));
+        s.Esperar();
+        ::setrlimit(RLIMIT_FSIZE, &antes);
+        std::signal(SIGXFSZ, SIG_DFL);
+    }
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_EQ(avisos[0], Servicio::Aviso::NoEscrita);
+    EXPECT_TRUE(s.Disponible());
+    s.Encolar(Teclear("cd", Letras("cd")));
+    s.Esperar();
+    EXPECT_EQ(avisos.size(), 1u);
+    long long intentos = 0;
+    EXPECT_TRUE(s.Usar([&](BaseDatos& db) { intentos = static_cast<long long>(db.LeerIntentos().size()); }));
+    EXPECT_GE(intentos, 2);
+    EXPECT_LE(intentos, 4);
+    EXPECT_EQ(Consulta(ruta, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(Consulta(ruta, "SELECT texto FROM intento ORDER BY id DESC LIMIT 1"), "cd");
 }
 
 }  // namespace

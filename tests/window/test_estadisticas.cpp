@@ -44,6 +44,7 @@ private slots:
     void laVentanaMuestraLoRegistrado();
     void sinNadaRegistradoYDuranteUnEjercicio();
     void unFicheroDanadoSeAparta();
+    void sinCarpetaUnSoloAviso();
 };
 
 void PruebaEstadisticas::cadaCorridaEsUnIntento() {
@@ -134,7 +135,7 @@ void PruebaEstadisticas::laVentanaMuestraLoRegistrado() {
     QCOMPARE(colorF, ColorCalor(0));  // typed, no errors: white
     QCOMPARE(colorK, ColorCalor(0));
     QCOMPARE(colorKLento, ColorCalor(1));  // the slowest median
-    QCOMPARE(colorDLento, ColorCalor(150.0 / 900));  // its 150 ms against the slowest 900
+    QCOMPARE(colorDLento, ColorCalor(0));  // 150 ms, the quickest: the scale runs from it to the slowest
     QCOMPARE(confusiones, 1);
     QCOMPARE(confusion, QStringLiteral("escribió «s» en lugar de «d»"));
     QCOMPARE(acento, QStringLiteral("Tilde olvidada"));
@@ -197,6 +198,36 @@ void PruebaEstadisticas::unFicheroDanadoSeAparta() {
     QCOMPARE(e.plataforma.avisos.size(), 1);
     QCOMPARE(estadisticas::BaseDatos(Base()).LeerIntentos().size(), std::size_t(2));
     QVERIFY(QFileInfo::exists(e.Fichero()));
+}
+
+void PruebaEstadisticas::sinCarpetaUnSoloAviso() {
+    Entorno e;
+    // A file where the data folder must go: neither the progress nor the statistics can be kept.
+    {
+        QFile f(e.dir.path() + QStringLiteral("/Pulsoteclado"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("no soy una carpeta");
+    }
+    auto w = Ventana();
+    QCOMPARE(e.plataforma.errores.size(), 1);  // the progress file's own box
+    for (int i = 0; i < 3; ++i) {
+        w->AlternarEjercicio();
+        Teclear(w.get(), "ab");
+        w->AlternarEjercicio();
+    }
+    QString vacio;
+    e.plataforma.alDialogo = [&](QDialog& d) {
+        vacio = dynamic_cast<TfrmEstadisticas&>(d).lblVacio->text();
+        return int(QDialog::Accepted);
+    };
+    w->MostrarEstadisticas();
+    QVERIFY2(vacio.startsWith(QStringLiteral("No se han podido leer las estadísticas")), qPrintable(vacio));
+    QTest::qWait(50);  // the notice is queued to the window's thread
+    QCOMPARE(e.plataforma.avisos.size(), 1);
+    QVERIFY2(e.plataforma.avisos[0].startsWith(QStringLiteral("No se pueden guardar las estadísticas")), qPrintable(e.plataforma.avisos[0]));
+    QCOMPARE(e.plataforma.errores.size(), 1);
+    e.plataforma.respuesta = true;  // close without saving the progress
+    QVERIFY(w->close());
 }
 
 QTEST_MAIN(PruebaEstadisticas)
