@@ -336,6 +336,8 @@ void TfrmPractica::MostrarEspera() {
         Texto = repaso_;
         if (!repasoGeneral_)
             panelCabecera->PonerTitulo(DeCp1252(practica::CabeceraRepaso(teclasDebiles_)));
+        else if (pulsacionesRegistradas_ >= practica::kPulsacionesParaRepaso)
+            panelCabecera->PonerTitulo(QStringLiteral("Las estadísticas no muestran teclas débiles: repaso general de todo el teclado"));
         else
             panelCabecera->PonerTitulo(
                 QStringLiteral("Aún hay pocas pulsaciones registradas (%1 de %2) para saber cuáles son sus teclas débiles: repaso general de todo el teclado")
