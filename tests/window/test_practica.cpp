@@ -318,6 +318,7 @@ void PruebaPractica::ayudasYAjustesDePractica() {
     Entorno e;
     almacen::TConfiguracion cfg{};
     almacen::ConfiguracionPorDefecto(cfg);
+    cfg.VerManos = 2;  // the hands coloured by finger, beneath the texts as in the main window
     AjustesAyudas ayudas;
     ayudas.SiguienteTecla = ayudas.MarcarErrores = ayudas.VelocidadYAciertos = true;
     QString texto;
@@ -332,6 +333,8 @@ void PruebaPractica::ayudasYAjustesDePractica() {
         QVERIFY(w.EnCurso);
         // The guide lights the first key; live figures in the heading.
         QVERIFY(w.panelTeclado->Tecla("btnC")->Marca());
+        QVERIFY(w.imgManosPintadas->isVisible() && !w.imgManosPintadas->pixmap().isNull());
+        QVERIFY(!w.imgManos->isVisible());
         QVERIFY(w.lblCifras && w.lblCifras->isVisible());
         Teclear(&w, "cx");
         QCOMPARE(w.lblCifras->Titulo().right(4), QStringLiteral("50 %"));
