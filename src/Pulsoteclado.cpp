@@ -368,8 +368,7 @@ void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada)
 void TfrmPulsoteclado::MostrarEstadisticas() {
     if (!Boton("btnF7")->MostrarPista()) return;
     estadisticas::Resumen resumen;
-    const bool leidas =
-        Estadisticas().Usar([&resumen](estadisticas::BaseDatos& db) { resumen = estadisticas::Analizar(db); });
+    const bool leidas = Estadisticas().Analizar(resumen);
     auto exportar = [this](const QString& carpeta) {
         const QString intentos = carpeta + QStringLiteral("/pulsoteclado-intentos.csv");
         const QString pulsaciones = carpeta + QStringLiteral("/pulsoteclado-pulsaciones.csv");
@@ -642,9 +641,14 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
         sonidosPreparados_ = true;
         // The icon and the sound output wait until the first paint of the whole window has been
         // sent to the screen: the queued call runs after the backing store is flushed.
-        QTimer::singleShot(0, this, [] {
+        QTimer::singleShot(0, this, [this] {
             PonerIconoPrograma();
             LaPlataforma().PrepararSonidos();
+            // A second later, the statistics window's figures are read on the writing thread, if
+            // there is a history: the window then opens without reading it all.
+            QTimer::singleShot(1000, this, [this] {
+                if (QFileInfo::exists(rutas::FicheroEstadisticas())) Estadisticas().Precalentar();
+            });
         });
     }
 }

@@ -258,13 +258,14 @@ void BaseDatos::Asentar() {
     if (r != SQLITE_OK && r != SQLITE_BUSY) Fallo(r, "asentar");
 }
 
-std::vector<IntentoGuardado> BaseDatos::LeerIntentos() {
+std::vector<IntentoGuardado> BaseDatos::LeerIntentos(std::int64_t desde) {
     Sentencia s;
     int r = sqlite3_prepare_v2(db_,
                                "SELECT id, inicio, origen, unidad, leccion, ejercicio, segundos, caracteres, errores, "
-                               "resultado, ppm, texto FROM intento ORDER BY id",
+                               "resultado, ppm, texto FROM intento WHERE id >= ? ORDER BY id",
                                -1, &s.s, nullptr);
     if (r != SQLITE_OK) Fallo(r, "leer");
+    sqlite3_bind_int64(s.s, 1, desde);
     std::vector<IntentoGuardado> v;
     while ((r = sqlite3_step(s.s)) == SQLITE_ROW) {
         IntentoGuardado g;

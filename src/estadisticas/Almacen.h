@@ -72,7 +72,8 @@ public:
     // Copies the written-ahead journal back into the file (what readers then need not look up).
     void Asentar();
 
-    std::vector<IntentoGuardado> LeerIntentos();
+    // The attempts from id `desde` on, in order.
+    std::vector<IntentoGuardado> LeerIntentos(std::int64_t desde = 0);
     // The key presses of the attempts desde <= id < hasta, in the order of their attempt and then
     // of their press.
     void RecorrerPulsaciones(const std::function<void(const PulsacionGuardada&)>& f, std::int64_t desde = 0,

@@ -97,11 +97,18 @@ std::pair<std::size_t, std::size_t> Palabra(std::string_view texto, std::size_t 
     return {a, b};
 }
 
-std::uint32_t Mediana(std::vector<std::uint32_t>& v) {
-    if (v.empty()) return 0;
-    auto medio = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), medio, v.end());
-    return *medio;
+// The middle value (rank n / 2 from 0) of a histogram of whole milliseconds.
+template <class H>
+std::uint32_t Mediana(const H& h) {
+    std::uint64_t n = 0;
+    for (const std::uint32_t c : h) n += c;
+    if (n == 0) return 0;
+    std::uint64_t suma = 0;
+    for (std::size_t ms = 0; ms < h.size(); ++ms) {
+        suma += h[ms];
+        if (suma > n / 2) return static_cast<std::uint32_t>(ms);
+    }
+    return static_cast<std::uint32_t>(h.size() - 1);
 }
 
 }  // namespace
@@ -127,6 +134,7 @@ std::optional<ClaseAcento> Clasificar(char esperado, std::string_view escrito) {
 }
 
 Analizador::Analizador() : msTecla_(teclado::kNumTeclasEscritura) {
+    for (auto& h : msTecla_) h.fill(0);
     r_.porCaracter.resize(teclado::kNumTeclasEscritura);
     for (auto& a : r_.porCaracter) a.fill(0);
 }
@@ -164,7 +172,7 @@ void Analizador::Pulsacion(const PulsacionGuardada& p) {
     // The key's time, whether or not it wrote.
     if (p.ms > 0 && p.tecla < 256)
         for (const signed char i : LasTablas().porVk[p.tecla])
-            if (i >= 0) msTecla_[static_cast<std::size_t>(i)].push_back(p.ms);
+            if (i >= 0) ++msTecla_[static_cast<std::size_t>(i)][std::min<std::uint32_t>(p.ms, kCubetasMs - 1)];
     const std::string_view escrito = p.Escrito();
     if (escrito.empty() || (escrito.size() == 1 && escrito[0] == '\b')) return;
     ++r_.intentos[indice_].escritas;
@@ -210,20 +218,21 @@ void Analizador::Pulsacion(const PulsacionGuardada& p) {
     }
 }
 
-Resumen Analizador::Terminar() {
-    std::array<std::vector<std::uint32_t>, teclado::kNumDedos> msDedo;
+Resumen Analizador::Resultado() const {
+    Resumen r = r_;
+    std::array<std::array<std::uint32_t, kCubetasMs>, teclado::kNumDedos> msDedo{};
     for (int i = 0; i < teclado::kNumTeclasEscritura; ++i) {
         const auto k = static_cast<std::size_t>(i);
         const teclado::Dedo d = teclado::DedoDeTecla(i);
         if (d != teclado::Dedo::Ninguno) {
             const auto di = static_cast<std::size_t>(d);
-            r_.dedos[di].esperadas += r_.teclas[k].esperadas;
-            r_.dedos[di].errores += r_.teclas[k].errores;
-            msDedo[di].insert(msDedo[di].end(), msTecla_[k].begin(), msTecla_[k].end());
+            r.dedos[di].esperadas += r.teclas[k].esperadas;
+            r.dedos[di].errores += r.teclas[k].errores;
+            for (std::size_t ms = 0; ms < kCubetasMs; ++ms) msDedo[di][ms] += msTecla_[k][ms];
         }
-        r_.teclas[k].medianaMs = Mediana(msTecla_[k]);
+        r.teclas[k].medianaMs = Mediana(msTecla_[k]);
     }
-    for (std::size_t d = 0; d < msDedo.size(); ++d) r_.dedos[d].medianaMs = Mediana(msDedo[d]);
+    for (std::size_t d = 0; d < msDedo.size(); ++d) r.dedos[d].medianaMs = Mediana(msDedo[d]);
 
     std::vector<std::pair<std::uint32_t, std::uint32_t>> c(confusiones_.begin(), confusiones_.end());
     std::sort(c.begin(), c.end(), [](const auto& a, const auto& b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
@@ -234,10 +243,8 @@ Resumen Analizador::Terminar() {
         x.escrito += static_cast<char>((clave >> 8) & 0xFF);
         if ((clave >> 24) == 2) x.escrito += static_cast<char>((clave >> 16) & 0xFF);
         x.veces = veces;
-        r_.confusiones.push_back(std::move(x));
+        r.confusiones.push_back(std::move(x));
     }
-    Resumen r = std::move(r_);
-    r_ = Resumen{};
     return r;
 }
 
@@ -315,7 +322,7 @@ void Analizador::Unir(Analizador&& o) {
     for (std::size_t k = 0; k < r_.teclas.size(); ++k) {
         r_.teclas[k].esperadas += o.r_.teclas[k].esperadas;
         r_.teclas[k].errores += o.r_.teclas[k].errores;
-        msTecla_[k].insert(msTecla_[k].end(), o.msTecla_[k].begin(), o.msTecla_[k].end());
+        for (std::size_t ms = 0; ms < kCubetasMs; ++ms) msTecla_[k][ms] += o.msTecla_[k][ms];
         for (std::size_t c = 0; c < 256; ++c) r_.porCaracter[k][c] += o.r_.porCaracter[k][c];
     }
     for (std::size_t c = 0; c < 256; ++c) r_.acentosPorCaracter[c] += o.r_.acentosPorCaracter[c];
@@ -334,16 +341,17 @@ void Analizador::Unir(Analizador&& o) {
         r_.intentos[i].escritas += o.r_.intentos[i].escritas;
 }
 
-Resumen Analizar(BaseDatos& db) {
-    const std::vector<IntentoGuardado> intentos = db.LeerIntentos();
-    Analizador a;
+void Anadir(BaseDatos& db, Analizador& a) {
+    const std::vector<IntentoGuardado> intentos = db.LeerIntentos(a.UltimoId() + 1);
+    if (intentos.empty()) return;
+    const bool desdeCero = a.Vacio();
     for (const IntentoGuardado& in : intentos) a.Intento(in);
     // A long history is read in two halves at once, each on its own connection: reading the rows
     // is most of the time, and the machine has a second core for it.
     std::uint64_t total = 0;
     for (const IntentoGuardado& in : intentos) total += in.caracteres;
     std::int64_t corte = INT64_MAX;
-    if (total >= 50000) {
+    if (desdeCero && total >= 50000) {
         std::uint64_t suma = 0;
         for (const IntentoGuardado& in : intentos) {
             if (suma >= total / 2) {
@@ -353,9 +361,10 @@ Resumen Analizar(BaseDatos& db) {
             suma += in.caracteres;
         }
     }
+    const std::int64_t desde = intentos.front().id;
     if (corte == INT64_MAX) {
-        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); });
-        return a.Terminar();
+        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); }, desde);
+        return;
     }
     Analizador b;
     for (const IntentoGuardado& in : intentos) b.Intento(in);
@@ -369,7 +378,7 @@ Resumen Analizar(BaseDatos& db) {
         }
     });
     try {
-        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); }, 0, corte);
+        db.RecorrerPulsaciones([&a](const PulsacionGuardada& p) { a.Pulsacion(p); }, desde, corte);
     } catch (...) {
         segunda.join();
         throw;
@@ -377,7 +386,12 @@ Resumen Analizar(BaseDatos& db) {
     segunda.join();
     if (fallo) std::rethrow_exception(fallo);
     a.Unir(std::move(b));
-    return a.Terminar();
+}
+
+Resumen Analizar(BaseDatos& db) {
+    Analizador a;
+    Anadir(db, a);
+    return a.Resultado();
 }
 
 Resumen Analizar(const std::vector<estadisticas::Intento>& intentos) {
@@ -408,7 +422,7 @@ Resumen Analizar(const std::vector<estadisticas::Intento>& intentos) {
             a.Pulsacion(p);
         }
     }
-    return a.Terminar();
+    return a.Resultado();
 }
 
 Avance AvanceCurso(const almacen::TConfiguracion& c) {

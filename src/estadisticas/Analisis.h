@@ -87,7 +87,11 @@ struct Resumen {
     std::vector<PuntoHistoria> HistoriaPorDia(std::optional<int> unidad = std::nullopt) const;
 };
 
-// Fed the attempts, each before its presses, in the order of the store.
+// Times are kept per whole millisecond up to this, longer pauses in the last one: medians are exact
+// below it, and the state does not grow with the history.
+inline constexpr std::size_t kCubetasMs = 4096;
+
+// Fed the attempts, each before its presses, in the order of the store; may be fed more later.
 class Analizador {
 public:
     Analizador();
@@ -95,18 +99,22 @@ public:
     void Pulsacion(const PulsacionGuardada& p);
     // Adds what another analyser of the same attempts read from later ones.
     void Unir(Analizador&& otro);
-    Resumen Terminar();
+    Resumen Resultado() const;
+    bool Vacio() const { return r_.intentos.empty(); }
+    std::int64_t UltimoId() const { return r_.intentos.empty() ? 0 : r_.intentos.back().id; }
 
 private:
     void Contar(int tecla, char esperado, bool error);
     Resumen r_;
     std::vector<std::string> textos_;
-    std::vector<std::vector<std::uint32_t>> msTecla_;
+    std::vector<std::array<std::uint32_t, kCubetasMs>> msTecla_;
     std::unordered_map<std::uint32_t, std::uint32_t> confusiones_;
     std::int64_t ultimo_ = -1;
     std::size_t indice_ = 0;
 };
 
+// Feeds the analyser the attempts stored after the last one it has, with their presses.
+void Anadir(BaseDatos& db, Analizador& a);
 Resumen Analizar(BaseDatos& db);
 // In-memory attempts, numbered from 1 (tests, and a session not yet written).
 Resumen Analizar(const std::vector<estadisticas::Intento>& intentos);

@@ -1,5 +1,6 @@
 #include "estadisticas/Servicio.h"
 
+#include <filesystem>
 #include <utility>
 
 namespace estadisticas {
@@ -26,9 +27,19 @@ void Servicio::Encolar(Intento intento) {
     hayTrabajo_.notify_one();
 }
 
+void Servicio::Precalentar() {
+    {
+        std::lock_guard<std::mutex> l(mutex_);
+        if (noDisponible_) return;
+        precalentar_ = true;
+        if (!hilo_.joinable()) hilo_ = std::thread(&Servicio::Hilo, this);
+    }
+    hayTrabajo_.notify_one();
+}
+
 void Servicio::Esperar() {
     std::unique_lock<std::mutex> l(mutex_);
-    vacia_.wait(l, [this] { return cola_.empty() && !ocupado_; });
+    vacia_.wait(l, [this] { return cola_.empty() && !ocupado_ && !precalentar_; });
 }
 
 bool Servicio::Disponible() const {
@@ -39,8 +50,28 @@ bool Servicio::Disponible() const {
 void Servicio::Hilo() {
     std::unique_lock<std::mutex> l(mutex_);
     for (;;) {
-        hayTrabajo_.wait(l, [this] { return fin_ || !cola_.empty(); });
-        if (cola_.empty()) break;  // fin_ with nothing left to write
+        hayTrabajo_.wait(l, [this] { return fin_ || !cola_.empty() || precalentar_; });
+        if (cola_.empty() && fin_) {  // nothing left to write
+            precalentar_ = false;
+            vacia_.notify_all();
+            break;
+        }
+        if (cola_.empty()) {
+            precalentar_ = false;
+            ocupado_ = true;
+            l.unlock();
+            {
+                std::lock_guard<std::mutex> b(base_);
+                std::error_code ec;
+                // Only a file that is there: looking at the figures must not create one.
+                if (std::filesystem::exists(ruta_, ec))
+                    Intentar([this](BaseDatos& db) { PonerAlDia(db); });
+            }
+            l.lock();
+            ocupado_ = false;
+            if (cola_.empty()) vacia_.notify_all();
+            continue;
+        }
         Intento in = std::move(cola_.front());
         cola_.pop_front();
         ocupado_ = true;
@@ -99,6 +130,7 @@ bool Servicio::Intentar(const std::function<void(BaseDatos&)>& f) {
     }
     // Found damaged while in use: set aside, start anew and do it there.
     db_.reset();
+    analisis_.reset();
     try {
         Avisa(Aviso::Renombrada, ApartarDanada(ruta_));
         db_ = std::make_unique<BaseDatos>(ruta_);
@@ -118,6 +150,25 @@ void Servicio::Avisa(Aviso a, const std::string& detalle) {
         avisadoEscritura_ = true;
     }
     if (avisar_) avisar_(a, detalle);
+}
+
+void Servicio::PonerAlDia(BaseDatos& db) {
+    if (!analisis_) analisis_ = std::make_unique<Analizador>();
+    try {
+        Anadir(db, *analisis_);
+    } catch (...) {
+        analisis_.reset();  // half read: start again next time
+        throw;
+    }
+}
+
+bool Servicio::Analizar(Resumen& r) {
+    Esperar();
+    std::lock_guard<std::mutex> b(base_);
+    return Intentar([&](BaseDatos& db) {
+        PonerAlDia(db);
+        r = analisis_->Resultado();
+    });
 }
 
 bool Servicio::Usar(const std::function<void(BaseDatos&)>& f) {

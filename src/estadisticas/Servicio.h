@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "estadisticas/Almacen.h"
+#include "estadisticas/Analisis.h"
 #include "estadisticas/Intento.h"
 
 namespace estadisticas {
@@ -41,12 +42,22 @@ public:
     bool Usar(const std::function<void(BaseDatos&)>& f);
     bool Disponible() const;
 
+    // The analysis of everything stored, on the calling thread once pending writes are done. The
+    // figures are kept between calls, so each call reads only the attempts written since the last.
+    // False when the store is not available (already reported).
+    bool Analizar(Resumen& r);
+    // Has the writing thread read the stored history into those figures now, when the file exists,
+    // so that the first look at them need not wait for it.
+    void Precalentar();
+
 private:
     void Hilo();
     // With the lock held: opens the store if it is not open yet. False when not available.
     bool AbrirSiHaceFalta();
     // With the connection's lock held: runs f on the store, recovering once from a damaged file.
     bool Intentar(const std::function<void(BaseDatos&)>& f);
+    // With the connection's lock held: brings the kept figures up to the stored attempts.
+    void PonerAlDia(BaseDatos& db);
     void Avisa(Aviso a, const std::string& detalle);
 
     const std::string ruta_;
@@ -58,6 +69,8 @@ private:
     bool ocupado_ = false;
     bool fin_ = false;
     std::unique_ptr<BaseDatos> db_;
+    std::unique_ptr<Analizador> analisis_;  // with the connection's lock
+    bool precalentar_ = false;
     bool noDisponible_ = false;
     bool avisadoEscritura_ = false;
     std::thread hilo_;

@@ -551,3 +551,38 @@ TEST_F(Carpeta, DiscoLlenoUnAvisoYLuegoSigue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The service keeps the figures between looks and reads only what was written since; warming
+// them up does not create a file.
+TEST_F(Carpeta, LasCifrasSeGuardanYSeLeeSoloLoNuevo) {
+    Servicio s(ruta, nullptr);
+    s.Precalentar();
+    s.Esperar();
+    EXPECT_FALSE(std::filesystem::exists(ruta));
+    s.Encolar(Teclear("dddd", Letras("sssd")));
+    Resumen r;
+    ASSERT_TRUE(s.Analizar(r));
+    EXPECT_EQ(r.pulsaciones, 4u);
+    EXPECT_EQ(r.teclas[static_cast<std::size_t>(teclado::IndiceTeclaEscritura("btnD"))].errores, 3u);
+    // Written by the service, and by another connection behind its back.
+    s.Encolar(Teclear("dd", Letras("sd")));
+    s.Esperar();
+    { BaseDatos otra(ruta); otra.Guardar(Teclear("ff", Letras("ff"))); }
+    s.Precalentar();
+    ASSERT_TRUE(s.Analizar(r));
+    EXPECT_EQ(r.intentos.size(), 3u);
+    EXPECT_EQ(r.pulsaciones, 8u);
+    EXPECT_EQ(r.teclas[static_cast<std::size_t>(teclado::IndiceTeclaEscritura("btnD"))].errores, 4u);
+    EXPECT_EQ(r.teclas[static_cast<std::size_t>(teclado::IndiceTeclaEscritura("btnD"))].esperadas, 6u);
+    // The same as reading everything afresh.
+    BaseDatos db(ruta);
+    const Resumen fresco = Analizar(db);
+    EXPECT_EQ(fresco.pulsaciones, r.pulsaciones);
+    EXPECT_EQ(fresco.confusiones.size(), r.confusiones.size());
+    EXPECT_EQ(fresco.confusiones[0].veces, r.confusiones[0].veces);
+    EXPECT_EQ(fresco.HistoriaPorIntento().size(), r.HistoriaPorIntento().size());
+}
+
+}  // namespace
