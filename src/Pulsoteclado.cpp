@@ -351,7 +351,7 @@ void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada)
     dialogo.PonerMayusculas(Traductor.MayusculasActivas);
     dialogo.LeerTeclasDebiles = [this]() -> std::pair<std::string, std::uint64_t> {
         estadisticas::Resumen r;
-        if (!Estadisticas().Usar([&r](estadisticas::BaseDatos& db) { r = estadisticas::Analizar(db); })) return {};
+        if (!Estadisticas().Analizar(r)) return {};
         std::string teclas;
         for (const estadisticas::TeclaDebil& t : r.TeclasDebiles(practica::kTeclasRepaso)) teclas += t.caracter;
         return {practica::ObjetivosRepaso(teclas, r.AcentosFrecuentes()), r.pulsaciones};
