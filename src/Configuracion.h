@@ -1,4 +1,5 @@
-// The settings dialog: hands and key colouring on one page, the two sounds on the other.
+// The settings dialog: hands and key colouring on one page, the two sounds on the next, the aids
+// while typing on the third.
 #pragma once
 
 #include <QDialog>
@@ -6,6 +7,7 @@
 #include "GrupoRadio.h"
 
 class QCheckBox;
+class QComboBox;
 class QPushButton;
 class QTabWidget;
 
@@ -21,6 +23,14 @@ public:
     GrupoRadio* radioTeclado;  // page 0
     QCheckBox* chkSonidoTecla;    // page 1
     QCheckBox* chkSonidoLeccion;  // page 1
+    QWidget* tabAyudas;                  // page 2, the aids while typing
+    QCheckBox* chkSiguienteTecla;        // page 2
+    QComboBox* cmbEsperaSiguienteTecla;  // page 2: item i waits kEsperas[i] milliseconds
+    QCheckBox* chkMarcarErrores;         // page 2
+    QCheckBox* chkVelocidadYAciertos;    // page 2
+    static constexpr int kEsperas[4] = {0, 500, 1000, 2000};
+    int EsperaSiguienteTecla() const;
+    void PonerEsperaSiguienteTecla(int milisegundos);
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;

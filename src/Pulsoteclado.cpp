@@ -17,14 +17,17 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "AyudasEscritura.h"
 #include "Configuracion.h"
 #include "EligeUnidad.h"
 #include "Estadisticas.h"
 #include "estadisticas/Servicio.h"
 #include "Grafico.h"
 #include "Lecciones.h"
+#include "Piezas.h"
 #include "SobreProg.h"
 #include "platform/Jpeg.h"
+#include "practica/Repaso.h"
 #include "platform/Plataforma.h"
 #include "platform/Rutas.h"
 #include "platform/Texto.h"
@@ -34,7 +37,7 @@ static void RegistrarRecursos() { Q_INIT_RESOURCE(recursos); }
 
 namespace {
 
-const QColor kGrisMedio(160, 160, 164);
+using piezas::kGrisMedio;
 
 // Builds the base style's icon the first time it is drawn or measured.
 class IconoDiferido : public QIconEngine {
@@ -84,12 +87,6 @@ void PonerIconoPrograma() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(lector.read())));
 }
 
-QPixmap CargarManos(const char* recurso) {
-    QFile f(QString::fromLatin1(recurso));
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QPixmap::fromImage(DecodificarJpeg(f.readAll()));
-}
-
 }  // namespace
 
 TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
@@ -110,15 +107,8 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     setCentralWidget(cliente);
 
     // Beneath everything else: the hands pictures, decoded once, when first shown.
-    imgManos = new QLabel(cliente);
-    imgManos->setObjectName(QStringLiteral("imgManos"));
-    imgManosPintadas = new QLabel(cliente);
-    imgManosPintadas->setObjectName(QStringLiteral("imgManosPintadas"));
-    for (QLabel* img : {imgManos, imgManosPintadas}) {
-        img->setGeometry(24, 268, 449, 281);
-        img->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        img->hide();
-    }
+    imgManos = piezas::Manos(cliente, "imgManos");
+    imgManosPintadas = piezas::Manos(cliente, "imgManosPintadas");
 
     panelTeclado = new PanelTeclado(cliente);
     panelTeclado->move(8, 32);
@@ -133,34 +123,10 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     lblReloj->PonerBiselInterior(Panel::Bisel::Hundido);
     lblReloj->hide();
 
-    lblLinea = new QLabel(cliente);
-    lblLinea->setObjectName(QStringLiteral("lblLinea"));
-    lblLinea->setGeometry(3, 412, 785, 2);
-    lblLinea->setAutoFillBackground(true);
-    {
-        QPalette p = lblLinea->palette();
-        p.setColor(QPalette::Window, Qt::black);
-        lblLinea->setPalette(p);
-    }
-    lblLinea->hide();
-
-    QFont mono(QStringLiteral("Liberation Mono"));
-    mono.setStyleHint(QFont::TypeWriter);
-    mono.setPixelSize(13);
-    lblTextoOrigen = new QLabel(cliente);
-    lblTextoOrigen->setObjectName(QStringLiteral("lblTextoOrigen"));
-    lblTextoEscrito = new QLabel(cliente);
-    lblTextoEscrito->setObjectName(QStringLiteral("lblTextoEscrito"));
-    for (QLabel* l : {lblTextoOrigen, lblTextoEscrito}) {
-        l->setFont(mono);
-        l->setWordWrap(true);
-        l->setTextFormat(Qt::PlainText);  // an ampersand or a "<" shows as it is
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setAttribute(Qt::WA_TranslucentBackground);
-        l->hide();
-    }
-    lblTextoOrigen->setGeometry(8, 280, 775, 130);
-    lblTextoEscrito->setGeometry(8, 416, 775, 130);
+    lblLinea = piezas::Linea(cliente);
+    lblTextoOrigen = piezas::EtiquetaTexto(cliente, "lblTextoOrigen");
+    lblTextoEscrito = piezas::EtiquetaTexto(cliente, "lblTextoEscrito");
+    piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, false);
 
     Reloj = new QTimer(this);
     Reloj->setObjectName(QStringLiteral("Reloj"));
@@ -187,6 +153,13 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
 }
 
 TfrmPulsoteclado::~TfrmPulsoteclado() = default;
+
+void TfrmPulsoteclado::AplicarAyudas(const AjustesAyudas& a) {
+    if (!ayudas_ && !a.Alguna()) return;
+    if (!ayudas_)
+        ayudas_ = std::make_unique<AyudasEscritura>(panelTeclado, lblTextoOrigen, lblTextoEscrito, panelLecciones, &Traductor);
+    ayudas_->PonerAjustes(a);
+}
 
 estadisticas::Servicio& TfrmPulsoteclado::Estadisticas() {
     if (!estadisticas_) {
@@ -240,6 +213,9 @@ void TfrmPulsoteclado::CrearMenu() {
     fichero->addSeparator();
     menuTerminar = item(fichero, "&Terminar", 0, &TfrmPulsoteclado::Terminar);
     QMenu* practicaMenu = menuBar()->addMenu(QStringLiteral("&Práctica"));
+    menuTextoLibre = item(practicaMenu, "Texto &libre...", 0, &TfrmPulsoteclado::TextoLibre);
+    menuPrueba = item(practicaMenu, "&Prueba cronometrada...", 0, &TfrmPulsoteclado::PruebaCronometrada);
+    menuRepaso = item(practicaMenu, "&Repaso de teclas débiles...", 0, &TfrmPulsoteclado::RepasoTeclasDebiles);
     menuEstadisticas = item(practicaMenu, "&Estadísticas...", 0, &TfrmPulsoteclado::MostrarEstadisticas);
     QMenu* cfg = menuBar()->addMenu(QStringLiteral("&Configuración"));
     menuCfgPantalla = cfg->addAction(QStringLiteral("&Pantalla..."));
@@ -248,20 +224,28 @@ void TfrmPulsoteclado::CrearMenu() {
     menuCfgSonidos = cfg->addAction(QStringLiteral("&Sonidos..."));
     menuCfgSonidos->setShortcut(QKeySequence(Qt::Key_F10));
     connect(menuCfgSonidos, &QAction::triggered, this, [this] { Configurar(1); });
+    menuCfgAyudas = cfg->addAction(QStringLiteral("&Ayudas..."));
+    connect(menuCfgAyudas, &QAction::triggered, this, [this] { Configurar(2); });
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     menuSobreProg = item(ayuda, "Sobre el programa...", Qt::Key_F1, &TfrmPulsoteclado::MostrarSobrePrograma);
     menuAbrir->setObjectName(QStringLiteral("menuAbrir"));
     menuEmpezar->setObjectName(QStringLiteral("menuEmpezar"));
     menuGrafico->setObjectName(QStringLiteral("menuGrafico"));
     menuTerminar->setObjectName(QStringLiteral("menuTerminar"));
+    menuTextoLibre->setObjectName(QStringLiteral("menuTextoLibre"));
+    menuPrueba->setObjectName(QStringLiteral("menuPrueba"));
+    menuRepaso->setObjectName(QStringLiteral("menuRepaso"));
     menuEstadisticas->setObjectName(QStringLiteral("menuEstadisticas"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
+    menuCfgAyudas->setObjectName(QStringLiteral("menuCfgAyudas"));
     menuSobreProg->setObjectName(QStringLiteral("menuSobreProg"));
 }
 
 void TfrmPulsoteclado::FormCreate() {
     CargarConfiguracion();
+    ajustes_ = std::make_unique<::Ajustes>();
+    AplicarAyudas(LeerAyudas(*ajustes_));
     Traductor.Reiniciar();
     EnEjercicio = false;
     Escritos = 0;
@@ -316,12 +300,28 @@ void TfrmPulsoteclado::Configurar(int pagina) {
     dialogo.radioTeclado->PonerItemIndex(Configuracion.PintarTecladoActivo);
     dialogo.chkSonidoTecla->setChecked(Configuracion.SonidoTeclaActivo != 0);
     dialogo.chkSonidoLeccion->setChecked(Configuracion.SonidoLeccionActivo != 0);
+    const AjustesAyudas ayudas = ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{};
+    dialogo.chkSiguienteTecla->setChecked(ayudas.SiguienteTecla);
+    dialogo.PonerEsperaSiguienteTecla(ayudas.EsperaSiguienteTecla);
+    dialogo.chkMarcarErrores->setChecked(ayudas.MarcarErrores);
+    dialogo.chkVelocidadYAciertos->setChecked(ayudas.VelocidadYAciertos);
     if (LaPlataforma().EjecutarDialogo(dialogo) != QDialog::Accepted) return;
     Configuracion.VerManos = static_cast<std::uint8_t>(dialogo.radioManos->ItemIndex());
     Configuracion.PintarTecladoActivo = static_cast<std::uint8_t>(dialogo.radioTeclado->ItemIndex());
     Configuracion.SonidoTeclaActivo = dialogo.chkSonidoTecla->isChecked() ? 1 : 0;
     Configuracion.SonidoLeccionActivo = dialogo.chkSonidoLeccion->isChecked() ? 1 : 0;
     AplicarPantalla();
+    AjustesAyudas nuevas;
+    nuevas.SiguienteTecla = dialogo.chkSiguienteTecla->isChecked();
+    nuevas.EsperaSiguienteTecla = dialogo.EsperaSiguienteTecla();
+    nuevas.MarcarErrores = dialogo.chkMarcarErrores->isChecked();
+    nuevas.VelocidadYAciertos = dialogo.chkVelocidadYAciertos->isChecked();
+    if (nuevas == ayudas) return;
+    AplicarAyudas(nuevas);
+    // The aids have a file of their own, written now; the progress file is not involved.
+    PonerAyudas(*ajustes_, nuevas);
+    QString error;
+    if (!ajustes_->Guardar(&error)) LaPlataforma().MostrarError(this, error);
 }
 
 void TfrmPulsoteclado::MostrarGrafico() {
@@ -337,6 +337,32 @@ void TfrmPulsoteclado::MostrarGrafico() {
     grafico.Dibujar(u, Configuracion.Realizados, Configuracion.Intentos);
     grafico.setWindowState(Qt::WindowMaximized);
     LaPlataforma().EjecutarDialogo(grafico);
+}
+
+void TfrmPulsoteclado::TextoLibre() { Practicar(TfrmPractica::Origen::Propio, false); }
+void TfrmPulsoteclado::PruebaCronometrada() { Practicar(TfrmPractica::Origen::Pasaje, true); }
+void TfrmPulsoteclado::RepasoTeclasDebiles() { Practicar(TfrmPractica::Origen::Repaso, false); }
+
+void TfrmPulsoteclado::Practicar(TfrmPractica::Origen origen, bool cronometrada) {
+    // Refused while an exercise runs, as F5 is.
+    if (!Boton("btnF5")->MostrarPista()) return;
+    TfrmPractica dialogo(Configuracion, ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{}, ajustes_.get(), this);
+    // One Caps Lock for both windows: the program follows the lock by the presses it sees.
+    dialogo.PonerMayusculas(Traductor.MayusculasActivas);
+    dialogo.LeerTeclasDebiles = [this]() -> std::pair<std::string, std::uint64_t> {
+        estadisticas::Resumen r;
+        if (!Estadisticas().Analizar(r)) return {};
+        std::string teclas;
+        for (const estadisticas::TeclaDebil& t : r.TeclasDebiles(practica::kTeclasRepaso)) teclas += t.caracter;
+        return {practica::ObjetivosRepaso(teclas, r.AcentosFrecuentes()), r.pulsaciones};
+    };
+    dialogo.AlTerminarIntento = [this](estadisticas::Intento in) { Estadisticas().Encolar(std::move(in)); };
+    dialogo.Preparar(origen, cronometrada);
+    LaPlataforma().EjecutarDialogo(dialogo);
+    if (Traductor.MayusculasActivas != dialogo.Traductor.MayusculasActivas) {
+        Traductor.MayusculasActivas = dialogo.Traductor.MayusculasActivas;
+        panelTeclado->PanelMayusculas()->PonerColor(Traductor.MayusculasActivas ? QColor(0, 255, 0) : QColor());
+    }
 }
 
 void TfrmPulsoteclado::MostrarEstadisticas() {
@@ -386,15 +412,7 @@ void TfrmPulsoteclado::SiguienteEjercicio() {
     MostrarEjercicio();
 }
 
-void TfrmPulsoteclado::ColocarTextos() {
-    if (UnidadActual > 3) {
-        lblTextoOrigen->setGeometry(8, 30, 775, 260);
-        lblTextoEscrito->setGeometry(8, 290, 775, 260);
-    } else {
-        lblTextoOrigen->setGeometry(8, 280, 775, 130);
-        lblTextoEscrito->setGeometry(8, 416, 775, 130);
-    }
-}
+void TfrmPulsoteclado::ColocarTextos() { piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, UnidadActual > 3); }
 
 void TfrmPulsoteclado::MostrarEjercicio() {
     const catalogo::Posicion p = Actual();
@@ -412,11 +430,11 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             panelTeclado->hide();
             imgManos->hide();
             imgManosPintadas->hide();
-            lblLinea->move(3, 285);
+            lblLinea->move(3, piezas::AlturaLinea(true));
         } else {
             panelTeclado->show();
             MostrarManos();
-            lblLinea->move(3, 412);
+            lblLinea->move(3, piezas::AlturaLinea(false));
         }
         lblLinea->show();
         EnEjercicio = true;
@@ -433,7 +451,9 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             Reloj->start(1000);
             lblReloj->PonerTitulo(QStringLiteral("00:00"));
         }
+        if (ayudas_) ayudas_->Empezar(catalogo::Texto(Actual()), UnidadActual <= 3);
     } else {
+        if (ayudas_) ayudas_->Terminar();
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
@@ -485,8 +505,10 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
             --Escritos;
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
         }
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);
     } else {
         TextoEscrito += TextoTecla;
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);  // its marks before the synchronous paint
         if (!TextoTecla.empty()) {
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
             // On screen before the completion test and before any verdict box.
@@ -536,11 +558,7 @@ void TfrmPulsoteclado::SonidoTecla() {
     if (EnEjercicio && Configuracion.SonidoTeclaActivo) LaPlataforma().Pitido();
 }
 
-void TfrmPulsoteclado::SonidoResultado(bool correcto) {
-    if (!Configuracion.SonidoLeccionActivo) return;
-    const QString ruta = rutas::CarpetaPrograma() + (correcto ? QStringLiteral("/bien.wav") : QStringLiteral("/mal.wav"));
-    if (!QFileInfo::exists(ruta) || !LaPlataforma().ReproducirSonido(ruta)) LaPlataforma().Pitido();
-}
+void TfrmPulsoteclado::SonidoResultado(bool correcto) { piezas::SonidoResultado(Configuracion.SonidoLeccionActivo != 0, correcto); }
 
 void TfrmPulsoteclado::RelojTimer() {
     Tiempo.Tic();
@@ -550,19 +568,7 @@ void TfrmPulsoteclado::RelojTimer() {
 // ---------------------------------------------------------------- display settings
 
 void TfrmPulsoteclado::MostrarManos() {
-    auto mostrar = [](QLabel* img, const char* recurso, bool& decodificada) {
-        if (!decodificada) {
-            img->setPixmap(CargarManos(recurso));
-            decodificada = true;
-        }
-        img->show();
-    };
-    switch (Configuracion.VerManos) {
-    case 0: imgManos->hide(); imgManosPintadas->hide(); break;
-    case 1: mostrar(imgManos, ":/imagenes/manos.jpg", manosDecodificadas_); imgManosPintadas->hide(); break;
-    case 2: imgManos->hide(); mostrar(imgManosPintadas, ":/imagenes/manos_pintadas.jpg", pintadasDecodificadas_); break;
-    default: break;
-    }
+    piezas::MostrarManos(Configuracion.VerManos, imgManos, imgManosPintadas, manosDecodificadas_);
 }
 
 void TfrmPulsoteclado::PintarTeclado() { panelTeclado->PintarTeclado(Configuracion.PintarTecladoActivo); }

@@ -7,14 +7,17 @@
 #include <memory>
 #include <string>
 
+#include "PracticaLibre.h"
 #include "catalogue/Catalogo.h"
 #include "estadisticas/Registro.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
+#include "platform/Ajustes.h"
 #include "practica/Practica.h"
 #include "store/Configuracion.h"
 
+class AyudasEscritura;
 namespace estadisticas { class Servicio; }
 
 class QAction;
@@ -42,6 +45,10 @@ public:
     void ElegirEjercicio();
     void AlternarEjercicio();
     void MostrarGrafico();
+    // The practice window, opened for an own text, a timed test or the review drill.
+    void TextoLibre();
+    void PruebaCronometrada();
+    void RepasoTeclasDebiles();
     void MostrarEstadisticas();
     void Configurar(int pagina);
     void MostrarSobrePrograma();
@@ -65,6 +72,10 @@ public:
     void MostrarManos();
     void PintarTeclado();
     void AplicarPantalla();
+    // The aids while typing; null while every aid is off.
+    AyudasEscritura* Ayudas() const { return ayudas_.get(); }
+    void AplicarAyudas(const AjustesAyudas& a);
+    ::Ajustes& AjustesPrograma() { return *ajustes_; }
 
     // ---- statistics: the attempt under way in memory, finished ones written on their own thread
     estadisticas::RegistroIntento Registro;
@@ -91,8 +102,12 @@ public:
     QAction* menuGrafico = nullptr;
     QAction* menuEstadisticas = nullptr;
     QAction* menuTerminar = nullptr;
+    QAction* menuTextoLibre = nullptr;
+    QAction* menuPrueba = nullptr;
+    QAction* menuRepaso = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
+    QAction* menuCfgAyudas = nullptr;
     QAction* menuSobreProg = nullptr;
     Panel* Boton(const char* nombre) const { return panelTeclado->Tecla(nombre); }
 
@@ -114,11 +129,14 @@ private:
     void ColocarTextos();
     void PintarModo(bool ejercicio);
     void SincronizarModificadores();
+    void Practicar(TfrmPractica::Origen origen, bool cronometrada);
 
     TeclasQt teclasQt_;
+    std::unique_ptr<::Ajustes> ajustes_;
+    std::unique_ptr<AyudasEscritura> ayudas_;
     bool mostrada_ = false;
     bool sonidosPreparados_ = false;
-    bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;
+    bool manosDecodificadas_[2] = {false, false};  // plain, coloured
     bool cerrando_ = false;
     std::optional<almacen::ErrorFichero> errorDeCarga_;  // the progress file could not be read at start-up
     std::unique_ptr<estadisticas::Servicio> estadisticas_;

@@ -1,5 +1,5 @@
 // Which finger strikes each typing key of the on-screen keyboard, by panel name. Qt-free: the
-// finger colours and the statistics per finger both read it.
+// finger colours, the guide's choice of Shift key and the statistics per finger all read it.
 #pragma once
 
 #include <string_view>
@@ -21,5 +21,6 @@ int IndiceTeclaEscritura(std::string_view panel);  // -1 outside the 55
 Dedo DedoDeTecla(std::string_view panel);
 Dedo DedoDeTecla(int indice);
 inline bool ManoIzquierda(Dedo d) { return d >= Dedo::MeniqueIzq && d <= Dedo::IndiceIzq; }
+inline bool ManoDerecha(Dedo d) { return d >= Dedo::IndiceDer && d <= Dedo::MeniqueDer; }
 
 }  // namespace teclado

@@ -1,12 +1,12 @@
 #include "keyboard/PanelTeclado.h"
 
+#include "keyboard/Dedos.h"
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
-
-#include "keyboard/Dedos.h"
 
 // ---------------------------------------------------------------- Panel
 
@@ -35,6 +35,12 @@ void Panel::PonerColor(const QColor& c) {
     if (colorPropio_ && color_ == c) return;
     color_ = c;
     colorPropio_ = true;
+    update();
+}
+
+void Panel::PonerMarca(bool m) {
+    if (marca_ == m) return;
+    marca_ = m;
     update();
 }
 
@@ -151,6 +157,11 @@ void Panel::paintEvent(QPaintEvent*) {
         Marco(p, r, 1, elevado ? luz : sombra, elevado ? sombra : luz);
         r.adjust(1, 1, -1, -1);
     }
+    if (marca_) {
+        const QRect anillo = r.adjusted(1, 1, -1, -1);
+        Marco(p, anillo, 2, Qt::black, Qt::black);
+        Marco(p, anillo.adjusted(2, 2, -2, -2), 1, Qt::white, Qt::white);
+    }
     // A lowered key shows its legend one pixel down and right, as a pressed keycap does.
     const int d = exterior_ == Bisel::Hundido ? 1 : 0;
     p.translate(d, d);
@@ -195,6 +206,15 @@ void Panel::PintarLeyenda(QPainter& p) {
         p.setPen(tinta);
         const QRectF mitadAbajo(a.left(), a.center().y() - 1, a.width() * 0.6, a.height() / 2 + 1);
         const QRectF mitadArriba(a.left() + a.width() * 0.4, a.top() - 1, a.width() * 0.6, a.height() / 2 + 1);
+        if (marca_) {
+            // The symbols sit in the corners, over the guide's ring: a light halo keeps them legible.
+            p.setPen(Qt::white);
+            for (const QPointF d : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
+                p.drawText(mitadAbajo.translated(d), Qt::AlignLeft | Qt::AlignBottom, abajo_);
+                p.drawText(mitadArriba.translated(d), Qt::AlignRight | Qt::AlignTop, arriba_);
+            }
+            p.setPen(tinta);
+        }
         p.drawText(mitadAbajo, Qt::AlignLeft | Qt::AlignBottom, abajo_);
         p.drawText(mitadArriba, Qt::AlignRight | Qt::AlignTop, arriba_);
         break;

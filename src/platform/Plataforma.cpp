@@ -120,6 +120,10 @@ bool PlataformaQt::ReproducirSonido(const QString& ruta) {
 
 int PlataformaQt::EjecutarDialogo(QDialog& dialogo) { return dialogo.exec(); }
 
+QString PlataformaQt::ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) {
+    return QFileDialog::getOpenFileName(padre, titulo, QString(), filtro);
+}
+
 QString PlataformaQt::ElegirCarpeta(QWidget* padre, const QString& titulo) {
     return QFileDialog::getExistingDirectory(padre, titulo, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }

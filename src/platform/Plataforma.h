@@ -27,6 +27,11 @@ public:
     virtual bool ReproducirSonido(const QString& ruta) = 0;
     // Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
     virtual int EjecutarDialogo(QDialog& dialogo) = 0;
+    // A file to open, chosen by the user; empty when none was chosen.
+    virtual QString ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) {
+        (void)padre, (void)titulo, (void)filtro;
+        return {};
+    }
     // Sound output set-up, done once the window is on screen so start-up never waits for audio.
     virtual void PrepararSonidos() {}
     // Asks for a folder; empty when the user cancels.
@@ -50,6 +55,7 @@ public:
     void Pitido() override;
     bool ReproducirSonido(const QString& ruta) override;
     int EjecutarDialogo(QDialog& dialogo) override;
+    QString ElegirFichero(QWidget* padre, const QString& titulo, const QString& filtro) override;
     void PrepararSonidos() override;
     QString ElegirCarpeta(QWidget* padre, const QString& titulo) override;
     bool SonidoDisponible() const { return !motor_.isNull(); }

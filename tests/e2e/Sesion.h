@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "../comun/Mecanografo.h"
+#include "catalogue/Catalogo.h"
+#include "store/Configuracion.h"
 
 namespace e2e {
 
@@ -73,7 +75,7 @@ inline pid_t Lanzar(const std::vector<std::string>& args, const std::vector<std:
         for (const auto& a : args) v.push_back(const_cast<char*>(a.c_str()));
         v.push_back(nullptr);
         int nulo = open("/dev/null", 1);
-        if (nulo >= 0) dup2(nulo, 2);
+        if (nulo >= 0 && !getenv("PT_E2E_STDERR")) dup2(nulo, 2);
         execvp(v[0], v.data());
         _exit(127);
     }
@@ -185,6 +187,15 @@ struct Sesion {
     }
 
     std::string FicheroProgreso() const { return datos + "/Pulsoteclado/pulsoteclado.cfg"; }
+
+    // A progress file in which every exercise is done but the ones given.
+    void ProgresoConPendientes(std::initializer_list<catalogo::Posicion> pendientes) const {
+        almacen::TConfiguracion c{};
+        almacen::ConfiguracionPorDefecto(c);
+        catalogo::ParaCadaEjercicio([&](const catalogo::Posicion& p) { c.Realizados[p.Unidad - 1][p.Leccion - 1][p.Ejercicio - 1] = 1; });
+        for (const catalogo::Posicion& p : pendientes) c.Realizados[p.Unidad - 1][p.Leccion - 1][p.Ejercicio - 1] = 0;
+        almacen::GuardarConfiguracion(FicheroProgreso(), c);
+    }
 
     void ArrancarX() {
         int pantalla = 0;

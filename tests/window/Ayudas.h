@@ -26,6 +26,7 @@ public:
     bool sonidoReproducible = true;
     std::function<int(QDialog&)> alDialogo = [](QDialog&) { return int(QDialog::Rejected); };
     QStringList dialogos;         // class names of the dialogs run
+    QString ficheroElegido;       // what the file chooser answers
     QString carpeta;              // the folder every folder question answers
 
     QString ElegirCarpeta(QWidget*, const QString&) override { return carpeta; }
@@ -36,18 +37,21 @@ public:
     bool Preguntar(QWidget*, const QString& t) override { preguntas << t; return respuesta; }
     void Pitido() override { ++pitidos; }
     bool ReproducirSonido(const QString& ruta) override { sonidos << ruta; return sonidoReproducible; }
+    QString ElegirFichero(QWidget*, const QString&, const QString&) override { return ficheroElegido; }
     int EjecutarDialogo(QDialog& d) override {
         dialogos << QString::fromLatin1(d.metaObject()->className());
         return alDialogo(d);
     }
 };
 
-// A scratch home for the progress file and the recording platform, for one test.
+// A scratch home for the progress file, the settings file and the recording platform, for one test.
 struct Entorno {
     QTemporaryDir dir;
     PlataformaPrueba plataforma;
     Entorno() {
         qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        // The settings file of the aids too: never the developer's own.
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8());
         EstablecerPlataforma(&plataforma);
     }
     ~Entorno() { EstablecerPlataforma(nullptr); }
