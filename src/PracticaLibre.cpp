@@ -699,10 +699,7 @@ void TfrmPractica::showEvent(QShowEvent* e) {
 }
 
 void TfrmPractica::changeEvent(QEvent* e) {
-    if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
-        const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
-        teclasQt_.Sincronizar(m & Qt::ShiftModifier, m & Qt::ControlModifier, m & (Qt::AltModifier | Qt::GroupSwitchModifier));
-    }
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) panelTeclado->PonerModificadores(teclasQt_.Sincronizar());
     QDialog::changeEvent(e);
 }
 

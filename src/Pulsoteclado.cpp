@@ -665,15 +665,7 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
 // Key events may have gone elsewhere meanwhile (a menu, a popup, a dialog or another window took
 // a modifier's key-up or key-down): the modifiers the translation uses and the on-screen Shift,
 // Control and Alt keys follow the keys held now.
-void TfrmPulsoteclado::SincronizarModificadores() {
-    for (const teclado::EstadoModificador& m : teclasQt_.Sincronizar())
-        if (const teclado::FilaTecla* fila = teclado::BuscarFila(m.vk)) {
-            if (m.abajo)
-                panelTeclado->Hundir(*fila);
-            else
-                panelTeclado->Levantar(*fila);
-        }
-}
+void TfrmPulsoteclado::SincronizarModificadores() { panelTeclado->PonerModificadores(teclasQt_.Sincronizar()); }
 
 void TfrmPulsoteclado::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) SincronizarModificadores();

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "keyboard/TeclasFisicas.h"
 #include "keyboard/Traduccion.h"
 
 // What a key shows besides a caption: its legend, drawn in code so it stays crisp at any scale.
@@ -121,6 +122,11 @@ public:
     // The panels of a row of the key table.
     void Hundir(const teclado::FilaTecla& fila);
     void Levantar(const teclado::FilaTecla& fila);
+    // The modifier keys as they are held now (after TeclasQt::Sincronizar).
+    void PonerModificadores(const std::array<teclado::EstadoModificador, 3>& estados) {
+        for (const teclado::EstadoModificador& m : estados)
+            if (const teclado::FilaTecla* fila = teclado::BuscarFila(m.vk)) m.abajo ? Hundir(*fila) : Levantar(*fila);
+    }
     // 0 plain keys, 1 keys coloured by finger; other values change nothing.
     void PintarTeclado(int pintarTecladoActivo);
 
