@@ -22,6 +22,7 @@
 #include "Grafico.h"
 #include "Lecciones.h"
 #include "SobreProg.h"
+#include "Accesibilidad.h"
 #include "platform/Jpeg.h"
 #include "platform/Plataforma.h"
 #include "platform/Rutas.h"
@@ -92,6 +93,7 @@ QPixmap CargarManos(const char* recurso) {
 
 TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     RegistrarRecursos();
+    accesibilidad::Instalar();
     setObjectName(QStringLiteral("frmPulsoteclado"));
     setWindowTitle(QStringLiteral("Pulsoteclado"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -157,6 +159,9 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
         l->setAttribute(Qt::WA_TranslucentBackground);
         l->hide();
     }
+    // A fixed name, so that a new text is a change of value rather than of name.
+    lblTextoOrigen->setAccessibleName(QStringLiteral("Texto a copiar"));
+    lblTextoEscrito->setAccessibleName(QStringLiteral("Texto escrito"));
     lblTextoOrigen->setGeometry(8, 280, 775, 130);
     lblTextoEscrito->setGeometry(8, 416, 775, 130);
 
@@ -392,8 +397,10 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     }
     if (vk == teclado::VK_ESCAPE) {
         if (EnEjercicio) {
+            const QString antes = lblTextoEscrito->text();
             TextoEscrito.clear();
             lblTextoEscrito->clear();
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
         if (Escritos > 0) almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
         Escritos = 0;
@@ -404,14 +411,18 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
         if (!TextoEscrito.empty()) {
             TextoEscrito.pop_back();
             --Escritos;
+            const QString antes = lblTextoEscrito->text();
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
     } else {
         TextoEscrito += TextoTecla;
         if (!TextoTecla.empty()) {
+            const QString antes = lblTextoEscrito->text();
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
             // On screen before the completion test and before any verdict box.
             lblTextoEscrito->repaint();
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
         Escritos = static_cast<std::uint16_t>(Escritos + TextoTecla.size());
     }

@@ -42,6 +42,7 @@ TfrmSobreElPrograma::TfrmSobreElPrograma(QWidget* padre) : QDialog(padre) {
 
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setAccessibleName(QStringLiteral("Sobre el programa"));
     Memo->setGeometry(8, 8, 353, 185);
     Memo->setReadOnly(true);
     Memo->setFrameShape(QFrame::NoFrame);
