@@ -136,12 +136,9 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     lblLinea = new QLabel(cliente);
     lblLinea->setObjectName(QStringLiteral("lblLinea"));
     lblLinea->setGeometry(3, 412, 785, 2);
+    // Drawn in the text colour: black on the usual grey, light on a dark desktop.
+    lblLinea->setBackgroundRole(QPalette::WindowText);
     lblLinea->setAutoFillBackground(true);
-    {
-        QPalette p = lblLinea->palette();
-        p.setColor(QPalette::Window, Qt::black);
-        lblLinea->setPalette(p);
-    }
     lblLinea->hide();
 
     QFont mono(QStringLiteral("Liberation Mono"));
@@ -156,9 +153,9 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
         l->setWordWrap(true);
         l->setTextFormat(Qt::PlainText);  // an ampersand or a "<" shows as it is
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        l->setAttribute(Qt::WA_TranslucentBackground);
         l->hide();
     }
+    FondoTextos();
     // A fixed name, so that a new text is a change of value rather than of name.
     lblTextoOrigen->setAccessibleName(QStringLiteral("Texto a copiar"));
     lblTextoEscrito->setAccessibleName(QStringLiteral("Texto escrito"));
@@ -570,7 +567,28 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
     }
 }
 
+void TfrmPulsoteclado::FondoTextos() {
+    // The texts lie over the hands picture, which is light: on a dark desktop their light ink
+    // would vanish there, so they get a veil of the window's colour that the hands show through.
+    const QPalette& pal = palette();
+    const bool oscuro = pal.color(QPalette::WindowText).lightnessF() > pal.color(QPalette::Window).lightnessF();
+    for (QLabel* l : {lblTextoOrigen, lblTextoEscrito}) {
+        if (oscuro) {
+            QPalette p = l->palette();
+            QColor velo = pal.color(QPalette::Window);
+            velo.setAlpha(215);
+            p.setColor(QPalette::Window, velo);
+            l->setPalette(p);
+        }
+        // Transparent as a rule; the veil needs a background of its own.
+        l->setAttribute(Qt::WA_TranslucentBackground, !oscuro);
+        if (oscuro) l->setAttribute(Qt::WA_NoSystemBackground, false);
+        l->setAutoFillBackground(oscuro);
+    }
+}
+
 void TfrmPulsoteclado::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange) FondoTextos();
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) {
         const Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
         teclasQt_.Sincronizar(m & Qt::ShiftModifier, m & Qt::ControlModifier, m & (Qt::AltModifier | Qt::GroupSwitchModifier));

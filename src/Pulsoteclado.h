@@ -99,6 +99,7 @@ private:
     void CrearMenu();
     void ColocarTextos();
     void PintarModo(bool ejercicio);
+    void FondoTextos();
 
     TeclasQt teclasQt_;
     bool mostrada_ = false;

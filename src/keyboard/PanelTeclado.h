@@ -63,6 +63,7 @@ protected:
 
 private:
     void PintarLeyenda(class QPainter& p);
+    QColor Tinta() const;
 
     Bisel exterior_ = Bisel::Elevado;
     Bisel interior_ = Bisel::Ninguno;
