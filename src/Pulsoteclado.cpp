@@ -83,10 +83,22 @@ void PonerIconoPrograma() {
     QApplication::setWindowIcon(QIcon(QPixmap::fromImage(lector.read())));
 }
 
-QPixmap CargarManos(const char* recurso) {
-    QFile f(QString::fromLatin1(recurso));
+// The hands picture for a screen of the given device pixel ratio: the one of twice the size on a
+// high-density screen, brought to the screen's exact size where the ratio is not 2, so that
+// it is drawn pixel for pixel.
+QPixmap CargarManos(const char* nombre, qreal ratio) {
+    const bool doble = ratio > 1;
+    QFile f(QStringLiteral(":/imagenes/") + QLatin1String(nombre) + (doble ? QStringLiteral("@2x.jpg") : QStringLiteral(".jpg")));
     if (!f.open(QIODevice::ReadOnly)) return {};
-    return QPixmap::fromImage(DecodificarJpeg(f.readAll()));
+    QImage imagen = DecodificarJpeg(f.readAll());
+    if (!doble || imagen.isNull()) return QPixmap::fromImage(imagen);
+    const QSize logico = imagen.size() / 2;
+    if (ratio != 2)
+        imagen = imagen.scaled(qRound(logico.width() * ratio), qRound(logico.height() * ratio), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
+    QPixmap pm = QPixmap::fromImage(imagen);
+    pm.setDevicePixelRatio(ratio);
+    return pm;
 }
 
 }  // namespace
@@ -477,17 +489,17 @@ void TfrmPulsoteclado::RelojTimer() {
 // ---------------------------------------------------------------- display settings
 
 void TfrmPulsoteclado::MostrarManos() {
-    auto mostrar = [](QLabel* img, const char* recurso, bool& decodificada) {
+    auto mostrar = [](QLabel* img, const char* nombre, bool& decodificada) {
         if (!decodificada) {
-            img->setPixmap(CargarManos(recurso));
+            img->setPixmap(CargarManos(nombre, img->devicePixelRatioF()));
             decodificada = true;
         }
         img->show();
     };
     switch (Configuracion.VerManos) {
     case 0: imgManos->hide(); imgManosPintadas->hide(); break;
-    case 1: mostrar(imgManos, ":/imagenes/manos.jpg", manosDecodificadas_); imgManosPintadas->hide(); break;
-    case 2: imgManos->hide(); mostrar(imgManosPintadas, ":/imagenes/manos_pintadas.jpg", pintadasDecodificadas_); break;
+    case 1: mostrar(imgManos, "manos", manosDecodificadas_); imgManosPintadas->hide(); break;
+    case 2: imgManos->hide(); mostrar(imgManosPintadas, "manos_pintadas", pintadasDecodificadas_); break;
     default: break;
     }
 }
