@@ -1,6 +1,10 @@
 #include "Configuracion.h"
 
+#include "platform/Plataforma.h"
+
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -50,4 +54,56 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     chkSonidoLeccion->setObjectName(QStringLiteral("chkSonidoLeccion"));
     chkSonidoLeccion->setGeometry(25, 64, 150, 17);
     tabConfig->addTab(sonidos, QStringLiteral("&Sonidos"));
+
+    auto* ayudas = new QWidget;
+    ayudas->setObjectName(QStringLiteral("tabAyudas"));
+    chkSiguienteTecla = new QCheckBox(QStringLiteral("Indicar la siguiente tecla"), ayudas);
+    chkSiguienteTecla->setObjectName(QStringLiteral("chkSiguienteTecla"));
+    chkSiguienteTecla->setGeometry(25, 32, 220, 17);
+    auto* lblEspera = new QLabel(QStringLiteral("Esperar antes de indicarla:"), ayudas);
+    lblEspera->setObjectName(QStringLiteral("lblEsperaSiguienteTecla"));
+    lblEspera->setGeometry(43, 58, 200, 17);
+    cmbEsperaSiguienteTecla = new QComboBox(ayudas);
+    cmbEsperaSiguienteTecla->setObjectName(QStringLiteral("cmbEsperaSiguienteTecla"));
+    cmbEsperaSiguienteTecla->setGeometry(43, 78, 100, 22);
+    cmbEsperaSiguienteTecla->addItems({QStringLiteral("No"), QStringLiteral("0,5 s"), QStringLiteral("1 s"), QStringLiteral("2 s")});
+    lblEspera->setBuddy(cmbEsperaSiguienteTecla);
+    // The wait only means something with the guide on.
+    auto seguir = [this, lblEspera](bool activa) {
+        lblEspera->setEnabled(activa);
+        cmbEsperaSiguienteTecla->setEnabled(activa);
+    };
+    connect(chkSiguienteTecla, &QCheckBox::toggled, this, seguir);
+    seguir(false);
+    chkMarcarErrores = new QCheckBox(QStringLiteral("Marcar los errores al escribir"), ayudas);
+    chkMarcarErrores->setObjectName(QStringLiteral("chkMarcarErrores"));
+    chkMarcarErrores->setGeometry(25, 124, 220, 17);
+    chkVelocidadYAciertos = new QCheckBox(QStringLiteral("Mostrar velocidad y aciertos"), ayudas);
+    chkVelocidadYAciertos->setObjectName(QStringLiteral("chkVelocidadYAciertos"));
+    chkVelocidadYAciertos->setGeometry(25, 156, 220, 17);
+    chkGuiaHablada = new QCheckBox(QStringLiteral("Guía hablada"), ayudas);
+    chkGuiaHablada->setObjectName(QStringLiteral("chkGuiaHablada"));
+    chkGuiaHablada->setGeometry(25, 188, 220, 17);
+    lblGuiaHablada = new QLabel(ayudas);
+    lblGuiaHablada->setObjectName(QStringLiteral("lblGuiaHablada"));
+    lblGuiaHablada->setGeometry(43, 206, 205, 30);
+    lblGuiaHablada->setWordWrap(true);
+    lblGuiaHablada->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The voice is looked for when the guide is turned on; without one it stays off and says why.
+    connect(chkGuiaHablada, &QCheckBox::toggled, this, [this](bool activa) {
+        if (!activa || LaPlataforma().PrepararVoz()) return;
+        chkGuiaHablada->setChecked(false);
+        lblGuiaHablada->setText(QStringLiteral("No hay ninguna voz en español (speech-dispatcher con espeak-ng)."));
+    });
+    tabConfig->addTab(ayudas, QStringLiteral("&Ayudas"));
+}
+
+int TfrmConfiguracion::EsperaSiguienteTecla() const {
+    const int i = cmbEsperaSiguienteTecla->currentIndex();
+    return i >= 0 && i < 4 ? kEsperas[i] : 0;
+}
+
+void TfrmConfiguracion::PonerEsperaSiguienteTecla(int ms) {
+    for (int i = 0; i < 4; ++i)
+        if (kEsperas[i] == ms) cmbEsperaSiguienteTecla->setCurrentIndex(i);
 }

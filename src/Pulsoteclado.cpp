@@ -17,12 +17,14 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "AyudasEscritura.h"
 #include "Configuracion.h"
 #include "EligeUnidad.h"
 #include "Grafico.h"
 #include "Lecciones.h"
 #include "SobreProg.h"
 #include "Accesibilidad.h"
+#include "guia/Nombres.h"
 #include "platform/Jpeg.h"
 #include "platform/Plataforma.h"
 #include "platform/Rutas.h"
@@ -200,6 +202,13 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
 
 TfrmPulsoteclado::~TfrmPulsoteclado() = default;
 
+void TfrmPulsoteclado::AplicarAyudas(const AjustesAyudas& a) {
+    if (!ayudas_ && !a.Alguna()) return;
+    if (!ayudas_)
+        ayudas_ = std::make_unique<AyudasEscritura>(panelTeclado, lblTextoOrigen, lblTextoEscrito, panelLecciones, &Traductor);
+    ayudas_->PonerAjustes(a);
+}
+
 void TfrmPulsoteclado::CrearMenu() {
     // The application's style, set before the menu bar exists: the bar takes its extension
     // button's picture from it when it is made.
@@ -224,6 +233,8 @@ void TfrmPulsoteclado::CrearMenu() {
     menuCfgSonidos = cfg->addAction(QStringLiteral("&Sonidos..."));
     menuCfgSonidos->setShortcut(QKeySequence(Qt::Key_F10));
     connect(menuCfgSonidos, &QAction::triggered, this, [this] { Configurar(1); });
+    menuCfgAyudas = cfg->addAction(QStringLiteral("&Ayudas..."));
+    connect(menuCfgAyudas, &QAction::triggered, this, [this] { Configurar(2); });
     QMenu* ayuda = menuBar()->addMenu(QStringLiteral("&Ayuda"));
     menuSobreProg = item(ayuda, "Sobre el programa...", Qt::Key_F1, &TfrmPulsoteclado::MostrarSobrePrograma);
     menuAbrir->setObjectName(QStringLiteral("menuAbrir"));
@@ -232,11 +243,14 @@ void TfrmPulsoteclado::CrearMenu() {
     menuTerminar->setObjectName(QStringLiteral("menuTerminar"));
     menuCfgPantalla->setObjectName(QStringLiteral("menuCfgPantalla"));
     menuCfgSonidos->setObjectName(QStringLiteral("menuCfgSonidos"));
+    menuCfgAyudas->setObjectName(QStringLiteral("menuCfgAyudas"));
     menuSobreProg->setObjectName(QStringLiteral("menuSobreProg"));
 }
 
 void TfrmPulsoteclado::FormCreate() {
     CargarConfiguracion();
+    ajustes_ = std::make_unique<::Ajustes>();
+    AplicarAyudas(LeerAyudas(*ajustes_));
     Traductor.Reiniciar();
     EnEjercicio = false;
     Escritos = 0;
@@ -265,7 +279,9 @@ void TfrmPulsoteclado::Terminar() { close(); }
 
 void TfrmPulsoteclado::MostrarMensaje(std::string_view l1, std::string_view l2, std::string_view l3,
                                       std::string_view l4, std::string_view l5) {
-    LaPlataforma().MostrarMensaje(this, DeCp1252(practica::TextoMensaje(l1, l2, l3, l4, l5)));
+    const QString texto = DeCp1252(practica::TextoMensaje(l1, l2, l3, l4, l5));
+    if (Hablando()) LaPlataforma().Decir(texto);  // the verdict, read while its box is open
+    LaPlataforma().MostrarMensaje(this, texto);
 }
 
 void TfrmPulsoteclado::ElegirEjercicio() {
@@ -291,12 +307,30 @@ void TfrmPulsoteclado::Configurar(int pagina) {
     dialogo.radioTeclado->PonerItemIndex(Configuracion.PintarTecladoActivo);
     dialogo.chkSonidoTecla->setChecked(Configuracion.SonidoTeclaActivo != 0);
     dialogo.chkSonidoLeccion->setChecked(Configuracion.SonidoLeccionActivo != 0);
+    const AjustesAyudas ayudas = ayudas_ ? ayudas_->Ajustes() : AjustesAyudas{};
+    dialogo.chkSiguienteTecla->setChecked(ayudas.SiguienteTecla);
+    dialogo.PonerEsperaSiguienteTecla(ayudas.EsperaSiguienteTecla);
+    dialogo.chkMarcarErrores->setChecked(ayudas.MarcarErrores);
+    dialogo.chkVelocidadYAciertos->setChecked(ayudas.VelocidadYAciertos);
+    dialogo.chkGuiaHablada->setChecked(ayudas.GuiaHablada);
     if (LaPlataforma().EjecutarDialogo(dialogo) != QDialog::Accepted) return;
     Configuracion.VerManos = static_cast<std::uint8_t>(dialogo.radioManos->ItemIndex());
     Configuracion.PintarTecladoActivo = static_cast<std::uint8_t>(dialogo.radioTeclado->ItemIndex());
     Configuracion.SonidoTeclaActivo = dialogo.chkSonidoTecla->isChecked() ? 1 : 0;
     Configuracion.SonidoLeccionActivo = dialogo.chkSonidoLeccion->isChecked() ? 1 : 0;
     AplicarPantalla();
+    AjustesAyudas nuevas;
+    nuevas.SiguienteTecla = dialogo.chkSiguienteTecla->isChecked();
+    nuevas.EsperaSiguienteTecla = dialogo.EsperaSiguienteTecla();
+    nuevas.MarcarErrores = dialogo.chkMarcarErrores->isChecked();
+    nuevas.VelocidadYAciertos = dialogo.chkVelocidadYAciertos->isChecked();
+    nuevas.GuiaHablada = dialogo.chkGuiaHablada->isChecked();
+    if (nuevas == ayudas) return;
+    AplicarAyudas(nuevas);
+    // The aids have a file of their own, written now; the progress file is not involved.
+    PonerAyudas(*ajustes_, nuevas);
+    QString error;
+    if (!ajustes_->Guardar(&error)) LaPlataforma().MostrarError(this, error);
 }
 
 void TfrmPulsoteclado::MostrarGrafico() {
@@ -377,7 +411,12 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             Reloj->start(1000);
             lblReloj->PonerTitulo(QStringLiteral("00:00"));
         }
+        if (ayudas_) ayudas_->Empezar(catalogo::Texto(Actual()), UnidadActual <= 3);
+        if (Hablando())
+            Decir(guia::FraseInicio(Traductor, catalogo::Texto(Actual()), ayudas_->Ajustes().SiguienteTecla));
     } else {
+        if (ayudas_) ayudas_->Terminar();
+        if (Hablando()) Decir({});
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
@@ -424,8 +463,10 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
             accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);
     } else {
         TextoEscrito += TextoTecla;
+        if (ayudas_) ayudas_->Tecla(TextoEscrito);  // its marks before the synchronous paint
         if (!TextoTecla.empty()) {
             const QString antes = lblTextoEscrito->text();
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
@@ -435,8 +476,22 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
         }
         Escritos = static_cast<std::uint16_t>(Escritos + TextoTecla.size());
     }
-    if (Escritos >= catalogo::Texto(Actual()).size()) CorregirEjercicio(vk, mods);
+    const std::string_view texto = catalogo::Texto(Actual());
+    if (Escritos >= texto.size()) {
+        CorregirEjercicio(vk, mods);
+        return;
+    }
+    // The spoken guide: a key that changed the copy or the pending accent cuts what was being
+    // said and, with the next-key aid, names what comes next. Shift and the like say nothing.
+    if (Hablando() && (!TextoTecla.empty() || vk == teclado::VK_ESCAPE || (fila && fila->tipo == teclado::Tipo::Muerta)))
+        Decir(ayudas_->Ajustes().SiguienteTecla ? guia::FraseSiguiente(Traductor, TextoEscrito, texto) : std::string());
 }
+
+bool TfrmPulsoteclado::Hablando() const {
+    return ayudas_ && ayudas_->Ajustes().GuiaHablada && LaPlataforma().PrepararVoz();
+}
+
+void TfrmPulsoteclado::Decir(const std::string& utf8) { LaPlataforma().Decir(QString::fromStdString(utf8)); }
 
 void TfrmPulsoteclado::TeclaSoltada(std::uint16_t vk, std::uint8_t) {
     if (const teclado::FilaTecla* fila = teclado::BuscarFila(vk)) panelTeclado->Levantar(*fila);
@@ -572,9 +627,10 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
         sonidosPreparados_ = true;
         // The icon and the sound output wait until the first paint of the whole window has been
         // sent to the screen: the queued call runs after the backing store is flushed.
-        QTimer::singleShot(0, this, [] {
+        QTimer::singleShot(0, this, [this] {
             PonerIconoPrograma();
             LaPlataforma().PrepararSonidos();
+            if (ayudas_ && ayudas_->Ajustes().GuiaHablada) LaPlataforma().PrepararVoz();
         });
     }
 }

@@ -3,15 +3,18 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 #include "catalogue/Catalogo.h"
 #include "keyboard/PanelTeclado.h"
 #include "keyboard/TeclaQt.h"
 #include "keyboard/Traduccion.h"
+#include "platform/Ajustes.h"
 #include "practica/Practica.h"
 #include "store/Configuracion.h"
 
+class AyudasEscritura;
 class QAction;
 class QLabel;
 class QTimer;
@@ -59,6 +62,10 @@ public:
     void MostrarManos();
     void PintarTeclado();
     void AplicarPantalla();
+    // The aids while typing; null while every aid is off.
+    AyudasEscritura* Ayudas() const { return ayudas_.get(); }
+    void AplicarAyudas(const AjustesAyudas& a);
+    ::Ajustes& AjustesPrograma() { return *ajustes_; }
 
     // ---- progress file
     void CargarConfiguracion();
@@ -80,6 +87,7 @@ public:
     QAction* menuTerminar = nullptr;
     QAction* menuCfgPantalla = nullptr;
     QAction* menuCfgSonidos = nullptr;
+    QAction* menuCfgAyudas = nullptr;
     QAction* menuSobreProg = nullptr;
     Panel* Boton(const char* nombre) const { return panelTeclado->Tecla(nombre); }
 
@@ -100,8 +108,13 @@ private:
     void ColocarTextos();
     void PintarModo(bool ejercicio);
     void FondoTextos();
+    // The spoken guide is on and has a voice.
+    bool Hablando() const;
+    void Decir(const std::string& utf8);
 
     TeclasQt teclasQt_;
+    std::unique_ptr<::Ajustes> ajustes_;
+    std::unique_ptr<AyudasEscritura> ayudas_;
     bool mostrada_ = false;
     bool sonidosPreparados_ = false;
     bool manosDecodificadas_ = false, pintadasDecodificadas_ = false;

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "catalogue/Cp1252.h"
+
 namespace guia {
 
 namespace {
@@ -57,7 +59,7 @@ constexpr Par kEnFrase[] = {
     {"btnBorrar", "retroceso"}, {"btnAcentoAbierto", "acento grave"}, {"btnMas", "la tecla del más"},
     {"btnIntro", "intro"}, {"btnEnye", "eñe"}, {"btnAcento", "acento"}, {"btnCeTrencada", "ce con cedilla"},
     {"btnMenor", "la tecla del menor que"}, {"btnComa", "la coma"}, {"btnPunto", "el punto"},
-    {"btnMenos", "el guion"}, {"btnEspacio", "la barra espaciadora"},
+    {"btnMenos", "el guion"}, {"btnEspacio", "la barra espaciadora"}, {"btnTabulador", "el tabulador"},
     {"btnA", "a"}, {"btnB", "be"}, {"btnC", "ce"}, {"btnD", "de"}, {"btnE", "e"}, {"btnF", "efe"},
     {"btnG", "ge"}, {"btnH", "hache"}, {"btnI", "i"}, {"btnJ", "jota"}, {"btnK", "ka"}, {"btnL", "ele"},
     {"btnM", "eme"}, {"btnN", "ene"}, {"btnO", "o"}, {"btnP", "pe"}, {"btnQ", "cu"}, {"btnR", "erre"},
@@ -118,5 +120,73 @@ std::string_view Buscar(const Par (&tabla)[N], std::string_view clave) {
 std::string_view NombreTecla(std::string_view panel) { return Buscar(kTeclas, panel); }
 std::string_view NombreCaracter(unsigned char c) { return kCaracteres[c]; }
 std::string_view TeclaEnFrase(std::string_view panel) { return Buscar(kEnFrase, panel); }
+
+namespace {
+
+bool EsMayuscula(unsigned char c) { return (c >= 'A' && c <= 'Z') || c == 0xD1 || c == 0xC7; }
+
+std::string Paso(const Pulsacion& p) {
+    const char* panel = TeclasDe(p).tecla;
+    const std::string_view tecla = TeclaEnFrase(panel ? panel : "");
+    if (tecla.empty()) return {};
+    std::string r;
+    if (p.modificadores == teclado::kShift) r = "mayúsculas y ";
+    else if (p.modificadores == (teclado::kCtrl | teclado::kAlt)) r = "alt gr y ";
+    return r.append(tecla);
+}
+
+}  // namespace
+
+std::string ComoSeHace(unsigned char c, const Secuencia& s) {
+    if (s.Vacia()) return {};
+    if (s.pulsaciones[0].vk == teclado::VK_BACK) return std::string(TeclaEnFrase("btnBorrar"));
+    const std::string_view nombre = NombreCaracter(c);
+    if (nombre.empty()) return {};
+    if (s.cantidad == 1) {
+        const Pulsacion& p = s.pulsaciones[0];
+        // Its own key alone, or Shift with its letter: the name says it all.
+        if (p.modificadores == 0 || (p.modificadores == teclado::kShift && EsMayuscula(c))) return std::string(nombre);
+    }
+    std::string r(nombre);
+    r += ": ";
+    for (std::uint8_t i = 0; i < s.cantidad; ++i) {
+        const std::string paso = Paso(s.pulsaciones[i]);
+        if (paso.empty()) return std::string(nombre);
+        if (i > 0) r += ", luego ";
+        r += paso;
+    }
+    return r;
+}
+
+std::string FraseSiguiente(const teclado::TraductorTeclas& estado, std::string_view escrito, std::string_view texto) {
+    const unsigned char c = escrito.size() < texto.size() ? static_cast<unsigned char>(texto[escrito.size()]) : 0;
+    return ComoSeHace(c, Siguiente(estado, escrito, texto));
+}
+
+std::string FraseInicio(const teclado::TraductorTeclas& estado, std::string_view texto, bool siguiente) {
+    constexpr int kPalabras = 8;
+    std::string r = PrimerasPalabras(texto, kPalabras);
+    if (siguiente)
+        if (const std::string s = FraseSiguiente(estado, {}, texto); !s.empty()) r += ". " + s;
+    return r;
+}
+
+std::string PrimerasPalabras(std::string_view texto, int palabras) {
+    std::string r;
+    bool enPalabra = false;
+    for (const char ch : texto) {
+        const auto c = static_cast<unsigned char>(ch);
+        const bool blanco = c == ' ' || c == '\r';
+        if (blanco) {
+            if (enPalabra && --palabras == 0) break;
+            enPalabra = false;
+            continue;
+        }
+        if (!enPalabra && !r.empty()) r += ' ';
+        enPalabra = true;
+        if (const char32_t u = cp1252::AUnicode(c)) r += cp1252::Utf8(u);
+    }
+    return r;
+}
 
 }  // namespace guia

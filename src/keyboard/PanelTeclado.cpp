@@ -1,5 +1,7 @@
 #include "keyboard/PanelTeclado.h"
 
+#include "keyboard/Dedos.h"
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,6 +35,12 @@ void Panel::PonerColor(const QColor& c) {
     if (colorPropio_ && color_ == c) return;
     color_ = c;
     colorPropio_ = true;
+    update();
+}
+
+void Panel::PonerMarca(bool m) {
+    if (marca_ == m) return;
+    marca_ = m;
     update();
 }
 
@@ -155,6 +163,11 @@ void Panel::paintEvent(QPaintEvent*) {
         const bool elevado = interior_ == Bisel::Elevado;
         Marco(p, r, 1, elevado ? luz : sombra, elevado ? sombra : luz);
         r.adjust(1, 1, -1, -1);
+    }
+    if (marca_) {
+        const QRect anillo = r.adjusted(1, 1, -1, -1);
+        Marco(p, anillo, 2, Qt::black, Qt::black);
+        Marco(p, anillo.adjusted(2, 2, -2, -2), 1, Qt::white, Qt::white);
     }
     // A lowered key shows its legend one pixel down and right, as a pressed keycap does.
     const int d = exterior_ == Bisel::Hundido ? 1 : 0;
@@ -435,23 +448,15 @@ const std::vector<const char*>& PanelTeclado::TeclasDeEscritura() {
 }
 
 QColor PanelTeclado::ColorDedo(std::string_view n, const QPalette& paleta) {
-    static const QHash<QByteArray, QColor> dedos = [] {
-        QHash<QByteArray, QColor> h;
-        const QColor rojo(255, 0, 0), amarillo(255, 255, 0), lima(0, 255, 0), agua(0, 255, 255);
-        for (const char* k : {"btnPrimero", "btn1", "btnTabulador", "btnQ", "btnBloqMayus", "btnA",
-                              "btnMayusculasIzq", "btnMenor", "btnZ", "btn0", "btnComilla", "btnAdmiracion",
-                              "btnBorrar", "btnP", "btnAcentoAbierto", "btnMas", "btnIntro", "btnEnye",
-                              "btnAcento", "btnCeTrencada", "btnMenos", "btnMayusculasDer"})
-            h.insert(k, rojo);
-        for (const char* k : {"btn2", "btnW", "btnS", "btnX", "btn9", "btnO", "btnL", "btnPunto"}) h.insert(k, amarillo);
-        for (const char* k : {"btn3", "btnE", "btnD", "btnC", "btn8", "btnI", "btnK", "btnComa"}) h.insert(k, lima);
-        for (const char* k : {"btn4", "btn5", "btnR", "btnT", "btnF", "btnG", "btnV", "btnB", "btn6", "btn7",
-                              "btnY", "btnU", "btnH", "btnJ", "btnN", "btnM"})
-            h.insert(k, agua);
-        return h;
-    }();
-    if (n == "btnEspacio") return paleta.color(QPalette::Active, QPalette::Highlight);
-    return dedos.value(QByteArray(n.data(), static_cast<qsizetype>(n.size())));
+    switch (teclado::DedoDe(n).dedo) {
+    case teclado::Dedo::Menique: return QColor(255, 0, 0);
+    case teclado::Dedo::Anular: return QColor(255, 255, 0);
+    case teclado::Dedo::Corazon: return QColor(0, 255, 0);
+    case teclado::Dedo::Indice: return QColor(0, 255, 255);
+    case teclado::Dedo::Pulgar: return paleta.color(QPalette::Active, QPalette::Highlight);
+    case teclado::Dedo::Ninguno: break;
+    }
+    return {};
 }
 
 PanelTeclado::PanelTeclado(QWidget* padre) : Panel(padre) {

@@ -44,6 +44,10 @@ public:
     bool MostrarPista() const { return mostrarPista_; }
     void PonerMostrarPista(bool m);
     void PonerAlineacionIzquierda(bool izquierda);
+    // The guide's mark: a dark ring with a light lining just inside the bevel, under the legend,
+    // so it shows on every key colour and leaves the bevel (up or down) as it is.
+    bool Marca() const { return marca_; }
+    void PonerMarca(bool m);
     // The caption's font: the panel's own, or the small size of the lock-light labels when the
     // caption is too wide for the panel; and the horizontal scale (1 or less) that narrows a
     // caption still too wide at the small size. Only two sizes ever get loaded for the keys.
@@ -82,6 +86,7 @@ private:
     QString abajo_, arriba_;
     QString pista_;
     bool mostrarPista_ = false;
+    bool marca_ = false;
 };
 
 // Place of one key panel inside PanelTeclado.

@@ -60,18 +60,35 @@ bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
     return caja.clickedButton() == si;
 }
 
+QFunctionPointer PlataformaQt::Modulo(const char* fichero, const char* entrada, const char* para) const {
+    const QString carpeta = carpetaModulo_.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaModulo_;
+    // Never unloaded: the motor's code lives in it until the program ends.
+    QLibrary modulo(carpeta + QLatin1Char('/') + QLatin1String(fichero));
+    const QFunctionPointer f = modulo.resolve(entrada);
+    if (!f) qWarning("Pulsoteclado: %s: %s", para, qUtf8Printable(modulo.errorString()));
+    return f;
+}
+
 void PlataformaQt::PrepararSonidos() {
     if (moduloBuscado_ || !QCoreApplication::instance()) return;
     moduloBuscado_ = true;
-    const QString carpeta = carpetaModulo_.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaModulo_;
-    // Never unloaded: the motor's code lives in it until the program ends.
-    QLibrary modulo(carpeta + QLatin1Char('/') + QLatin1String(kModuloSonido));
-    auto* crear = reinterpret_cast<CrearMotorSonido*>(modulo.resolve(kCrearMotorSonido));
-    if (!crear) {
-        qWarning("Pulsoteclado: sin sonido: %s", qUtf8Printable(modulo.errorString()));
-        return;
+    if (auto* crear = reinterpret_cast<CrearMotorSonido*>(Modulo(kModuloSonido, kCrearMotorSonido, "sin sonido")))
+        motor_ = crear(QCoreApplication::instance());
+}
+
+bool PlataformaQt::PrepararVoz() {
+    if (!vozBuscada_ && QCoreApplication::instance()) {
+        vozBuscada_ = true;
+        if (auto* crear = reinterpret_cast<CrearMotorVoz*>(Modulo(kModuloVoz, kCrearMotorVoz, "sin voz")))
+            voz_ = crear(QCoreApplication::instance());
     }
-    motor_ = crear(QCoreApplication::instance());
+    return voz_ && voz_->Disponible();
+}
+
+void PlataformaQt::Decir(const QString& texto) {
+    if (!voz_ || !voz_->Disponible()) return;
+    // After the key that asked for it has been handled and painted.
+    QMetaObject::invokeMethod(voz_, [v = voz_, texto] { if (v) v->Decir(texto); }, Qt::QueuedConnection);
 }
 
 void PlataformaQt::Pitido() {

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "platform/Sonido.h"
+#include "platform/Voz.h"
 
 class QDialog;
 class QWidget;
@@ -27,6 +28,11 @@ public:
     virtual int EjecutarDialogo(QDialog& dialogo) = 0;
     // Sound output set-up, done once the window is on screen so start-up never waits for audio.
     virtual void PrepararSonidos() {}
+    // The spoken guide's voice, made ready the first time it is asked for; false when there is
+    // no Spanish voice to speak with.
+    virtual bool PrepararVoz() { return false; }
+    // Says a text, cutting what was being said (an empty text only cuts). Never waits.
+    virtual void Decir(const QString&) {}
 };
 
 Plataforma& LaPlataforma();
@@ -47,12 +53,18 @@ public:
     int EjecutarDialogo(QDialog& dialogo) override;
     void PrepararSonidos() override;
     bool SonidoDisponible() const { return !motor_.isNull(); }
+    bool PrepararVoz() override;
+    void Decir(const QString& texto) override;
 
 private:
+    // The entry point of a module of the program's folder, or null (with a warning) without it.
+    QFunctionPointer Modulo(const char* fichero, const char* entrada, const char* para) const;
+
     QString carpetaModulo_;
-    bool moduloBuscado_ = false;
-    // Owned by the application object, so it goes before the audio system does.
+    bool moduloBuscado_ = false, vozBuscada_ = false;
+    // Owned by the application object, so they go before the audio and speech systems do.
     QPointer<MotorSonido> motor_;
+    QPointer<MotorVoz> voz_;
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.

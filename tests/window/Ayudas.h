@@ -36,14 +36,22 @@ public:
         dialogos << QString::fromLatin1(d.metaObject()->className());
         return alDialogo(d);
     }
+    // The spoken guide's voice: whether there is one, how often it was asked for, what it said.
+    bool vozDisponible = true;
+    int vozPedida = 0;
+    QStringList dichos;
+    bool PrepararVoz() override { ++vozPedida; return vozDisponible; }
+    void Decir(const QString& t) override { dichos << t; }
 };
 
-// A scratch home for the progress file and the recording platform, for one test.
+// A scratch home for the progress file, the settings file and the recording platform, for one test.
 struct Entorno {
     QTemporaryDir dir;
     PlataformaPrueba plataforma;
     Entorno() {
         qputenv("XDG_DATA_HOME", dir.path().toUtf8());
+        // The settings file of the aids too: never the developer's own.
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toUtf8());
         EstablecerPlataforma(&plataforma);
     }
     ~Entorno() { EstablecerPlataforma(nullptr); }
