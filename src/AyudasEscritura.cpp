@@ -67,6 +67,7 @@ void AyudasEscritura::Empezar(std::string_view texto, bool conTeclado) {
             p += texto_[i] == '\r' ? 2 : 1;
         }
         subrayado_ = texto_.empty() ? -1 : posOrigen_[0];
+        if (origen_) Disponer(origen_, origenMostrado_, capaOrigen_);
         escritoMostrado_.clear();
         errores_.clear();
         FiltrarEtiquetas(true);
@@ -79,6 +80,8 @@ void AyudasEscritura::Empezar(std::string_view texto, bool conTeclado) {
             cifras_->setGeometry(cabecera_->width() - 2 - 104, 2, 104, 18);
             cifras_->PonerBiselExterior(Panel::Bisel::Ninguno);
             cifras_->PonerBiselInterior(Panel::Bisel::Hundido);
+            // It fills its whole face: the heading beneath need not paint again at each key.
+            cifras_->setAttribute(Qt::WA_OpaquePaintEvent, true);
         }
         cronometro_.start();
         segundo_->start(1000);
@@ -93,8 +96,10 @@ void AyudasEscritura::Empezar(std::string_view texto, bool conTeclado) {
 
 void AyudasEscritura::Tecla(std::string_view escrito) {
     if (!enMarcha_) return;
+    // Shift, a dead key and the like leave the copy as it was: its marks stand.
+    const bool cambio = copia_ != escrito;
     copia_.assign(escrito);
-    if (ajustes_.MarcarErrores) {
+    if (ajustes_.MarcarErrores && cambio) {
         // The copy as typed; a line break where none is due shows as a red "«" before the break.
         escritoMostrado_.clear();
         errores_.clear();
@@ -114,10 +119,12 @@ void AyudasEscritura::Tecla(std::string_view escrito) {
         s += DeCp1252(std::string_view(copia_).substr(hecho));
         if (escrito_) escrito_->update();
         const int siguiente = copia_.size() < texto_.size() ? posOrigen_[copia_.size()] : -1;
-        if (siguiente != subrayado_) {
-            subrayado_ = siguiente;
-            if (origen_) origen_->update();
+        if (siguiente != subrayado_ && origen_) {
+            // Only the two characters whose underline changes are painted again.
+            origen_->update(ZonaDe(subrayado_));
+            origen_->update(ZonaDe(siguiente));
         }
+        subrayado_ = siguiente;
     }
     if (cifras_ && ajustes_.VelocidadYAciertos) ActualizarCifras();
     if (ajustes_.SiguienteTecla && conTeclado_) {
@@ -182,42 +189,59 @@ bool AyudasEscritura::eventFilter(QObject* o, QEvent* e) {
     if (o == origen_) {
         QList<QTextLayout::FormatRange> f;
         if (subrayado_ >= 0) f.append(Formato(subrayado_, 1, false));
-        PintarEtiqueta(origen_, origenMostrado_, f, zona);
+        Pintar(origen_, capaOrigen_, f, zona);
         return true;
     }
     if (o == escrito_) {
-        PintarEtiqueta(escrito_, escritoMostrado_, errores_, zona);
+        QTextLayout capa;
+        Disponer(escrito_, escritoMostrado_, capa);
+        Pintar(escrito_, capa, errores_, zona);
         return true;
     }
     return false;
 }
 
-// Lays the text out as the label's own plain-text painting does (word wrap, lines on whole
-// pixels, the font's leading between them), so every mark sits on the character the learner sees.
-void AyudasEscritura::PintarEtiqueta(QLabel* l, const QString& texto, const QList<QTextLayout::FormatRange>& formatos,
-                                     const QRect& zona) {
-    QPainter p(l);
-    const QRect r = l->contentsRect();
+QRect AyudasEscritura::ZonaDe(int posicion) const {
+    if (posicion < 0 || !origen_) return {};
+    const QTextLine linea = capaOrigen_.lineForTextPosition(posicion);
+    if (!linea.isValid()) return {};
+    const qreal x1 = linea.cursorToX(posicion), x2 = linea.cursorToX(posicion + 1);
+    const QRectF r(std::min(x1, x2), linea.y(), std::abs(x2 - x1), linea.height());
+    // The underline may sit a pixel below the line box.
+    return r.translated(origen_->contentsRect().topLeft()).toAlignedRect().adjusted(-1, -1, 1, 3);
+}
+
+// Word wrap, lines on whole pixels and the font's leading between them: the label's own plain-text
+// layout, so every mark sits on the character the learner sees.
+void AyudasEscritura::Disponer(QLabel* l, const QString& texto, QTextLayout& capa) {
     QString s = texto;
     s.replace(QLatin1Char('\n'), QChar::LineSeparator);
-    QTextLayout capa(s, QFont(l->font(), l));
+    capa.clearLayout();
+    capa.setText(s);
+    capa.setFont(QFont(l->font(), l));
     QTextOption opcion(Qt::AlignLeft | Qt::AlignTop);
     opcion.setWrapMode(QTextOption::WordWrap);
     opcion.setTextDirection(Qt::LeftToRight);
     capa.setTextOption(opcion);
     capa.setCacheEnabled(true);
+    const qreal ancho = l->contentsRect().width();
     const qreal interlinea = QFontMetricsF(capa.font()).leading();
     qreal alto = -interlinea;
     capa.beginLayout();
     for (;;) {
         QTextLine linea = capa.createLine();
         if (!linea.isValid()) break;
-        linea.setLineWidth(r.width());
+        linea.setLineWidth(ancho);
         alto = std::ceil(alto + interlinea);
         linea.setPosition(QPointF(0, alto));
         alto += linea.ascent() + linea.descent();
     }
     capa.endLayout();
+}
+
+void AyudasEscritura::Pintar(QLabel* l, const QTextLayout& capa, const QList<QTextLayout::FormatRange>& formatos,
+                             const QRect& zona) {
+    QPainter p(l);
     p.setPen(l->palette().color(l->foregroundRole()));
-    capa.draw(&p, r.topLeft(), formatos, zona);
+    capa.draw(&p, l->contentsRect().topLeft(), formatos, zona);
 }

@@ -52,8 +52,11 @@ private:
     void MostrarSiguiente();
     void QuitarMarcas();
     void ActualizarCifras();
-    void PintarEtiqueta(QLabel* l, const QString& texto, const QList<QTextLayout::FormatRange>& formatos,
-                        const QRect& zona);
+    // Lays `texto` out in `capa` exactly as the label's own plain-text painting does.
+    static void Disponer(QLabel* l, const QString& texto, QTextLayout& capa);
+    static void Pintar(QLabel* l, const QTextLayout& capa, const QList<QTextLayout::FormatRange>& formatos,
+                       const QRect& zona);
+    QRect ZonaDe(int posicion) const;  // of one character of the text to copy, in its label
     void FiltrarEtiquetas(bool si);
 
     QPointer<PanelTeclado> teclado_;
@@ -72,6 +75,7 @@ private:
 
     // Text to copy as shown, and where each of its characters sits in it.
     QString origenMostrado_;
+    QTextLayout capaOrigen_;  // laid out once per run: the text does not change while it is typed
     std::vector<int> posOrigen_;
     int subrayado_ = -1;  // shown position of the next character, -1: none
     // The copy as shown when errors are marked (a wrong line break shows a "«").

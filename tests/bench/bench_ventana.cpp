@@ -3,7 +3,8 @@
 //    the label's synchronous repaint, the lowered key painted, the backing store flushed and,
 //    on xcb, the X server done with the picture);
 //  - the key that completes an exercise, up to the verdict message being requested;
-//  - a unit-4 exercise started (the on-screen keyboard hidden) and stopped (shown), repaint included.
+//  - a unit-4 exercise started (the on-screen keyboard hidden) and stopped (shown), repaint included;
+//  - key to screen again with every aid while typing on (next key, error marks, live figures).
 //
 // Runs on whatever Qt platform QT_QPA_PLATFORM names (offscreen by default). Sounds go to a
 // recording platform, so no figure waits for audio.
@@ -19,6 +20,7 @@
 #include <string>
 
 #include "Ayudas.h"
+#include "AyudasEscritura.h"
 #include "Muestras.h"
 #include "Pulsoteclado.h"
 #include "platform/Texto.h"
@@ -94,9 +96,12 @@ const std::uint32_t kBorrar = prueba::CodigoDeVk(teclado::VK_BACK);
 
 // One timed key-down of "a" on an exercise two characters short of its end, then the
 // character taken back (untimed) so that every iteration starts from the same state.
-void TeclaAPantalla(benchmark::State& state, Posicion p, bool conTeclado) {
+void TeclaAPantalla(benchmark::State& state, Posicion p, bool conTeclado, bool conAyudas = false) {
     TfrmPulsoteclado& w = *g->w;
     const std::string_view texto = catalogo::Texto(p);
+    AjustesAyudas ayudas;
+    ayudas.SiguienteTecla = ayudas.MarcarErrores = ayudas.VelocidadYAciertos = conAyudas;
+    w.AplicarAyudas(ayudas);
     TeclearPrincipio(p, texto.size() - 2);
     // Units above 3 hide the keyboard during a run; shown here, the lowered key is painted too.
     if (conTeclado && !w.panelTeclado->isVisible()) {
@@ -107,6 +112,12 @@ void TeclaAPantalla(benchmark::State& state, Posicion p, bool conTeclado) {
         state.SkipWithError("the exercise is not in the expected state");
         return;
     }
+    // With the guide on, the key that gets its mark after the "a" (Backspace, or the next key).
+    auto marcada = [&] {
+        for (const DefTecla& d : PanelTeclado::Disposicion())
+            if (w.Boton(d.nombre)->Marca()) return true;
+        return false;
+    };
     ContadorPintado texto_, tecla_;
     w.lblTextoEscrito->installEventFilter(&texto_);
     Panel* teclaA = w.Boton("btnA");
@@ -122,13 +133,14 @@ void TeclaAPantalla(benchmark::State& state, Posicion p, bool conTeclado) {
         state.SetIterationTime(medida::Segundos(t0, t1));
         m.Anotar(medida::Segundos(t0, t1));
         bien = bien && texto_.veces > antesTexto && (!conTeclado || tecla_.veces > antesTecla) &&
-               w.Escritos == texto.size() - 1 && w.EnEjercicio;
+               w.Escritos == texto.size() - 1 && w.EnEjercicio && (!conAyudas || !conTeclado || marcada());
         Fisica(&w, kTeclaA, false);
         Golpe(&w, kBorrar);
         Asentar();
     }
     w.lblTextoEscrito->removeEventFilter(&texto_);
     teclaA->removeEventFilter(&tecla_);
+    w.AplicarAyudas(AjustesAyudas{});
     if (!bien) state.SkipWithError("a key did not paint the typed text and the lowered key");
     state.counters["caracteres"] = static_cast<double>(texto.size());
     m.Publicar(state);
@@ -220,6 +232,7 @@ int main(int argc, char** argv) {
     Estado estado;
     g = &estado;
     qputenv("XDG_DATA_HOME", estado.casa.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (estado.casa.path() + QStringLiteral("/config")).toUtf8());
     EstablecerPlataforma(&estado.plataforma);
     if (auto* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) estado.x11 = x->display();
 
@@ -252,6 +265,12 @@ int main(int argc, char** argv) {
         ->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(nombre("TeclaUnidades1a3", estado.unidad1).c_str(),
                                  [](benchmark::State& s) { TeclaAPantalla(s, g->unidad1, true); })
+        ->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(nombre("TeclaConAyudasTextoMasLargo", estado.masLarga).c_str(),
+                                 [](benchmark::State& s) { TeclaAPantalla(s, g->masLarga, false, true); })
+        ->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(nombre("TeclaConAyudasUnidades1a3", estado.unidad1).c_str(),
+                                 [](benchmark::State& s) { TeclaAPantalla(s, g->unidad1, true, true); })
         ->Iterations(2000)->UseManualTime()->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(nombre("TeclaQueCompleta", estado.masLarga).c_str(), TeclaQueCompleta)
         ->Iterations(200)->UseManualTime()->Unit(benchmark::kMicrosecond);

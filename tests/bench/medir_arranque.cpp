@@ -56,9 +56,10 @@ void Salir(int codigo) {
 pid_t Lanzar(const std::vector<std::string>& args) {
     const pid_t p = fork();
     if (p == 0) {
-        const std::string datos = g_casa + "/datos", runtime = g_casa + "/runtime";
+        const std::string datos = g_casa + "/datos", runtime = g_casa + "/runtime", config = g_casa + "/config";
         setenv("HOME", g_casa.c_str(), 1);
         setenv("XDG_DATA_HOME", datos.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);  // the aids' settings file, if the caller put one there
         setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
         const int nulo = open("/dev/null", O_WRONLY);

@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "../comun/Mecanografo.h"
+#include "catalogue/Catalogo.h"
+#include "store/Configuracion.h"
 
 namespace e2e {
 
@@ -185,6 +187,15 @@ struct Sesion {
     }
 
     std::string FicheroProgreso() const { return datos + "/Pulsoteclado/pulsoteclado.cfg"; }
+
+    // A progress file in which every exercise is done but the ones given.
+    void ProgresoConPendientes(std::initializer_list<catalogo::Posicion> pendientes) const {
+        almacen::TConfiguracion c{};
+        almacen::ConfiguracionPorDefecto(c);
+        catalogo::ParaCadaEjercicio([&](const catalogo::Posicion& p) { c.Realizados[p.Unidad - 1][p.Leccion - 1][p.Ejercicio - 1] = 1; });
+        for (const catalogo::Posicion& p : pendientes) c.Realizados[p.Unidad - 1][p.Leccion - 1][p.Ejercicio - 1] = 0;
+        almacen::GuardarConfiguracion(FicheroProgreso(), c);
+    }
 
     void ArrancarX() {
         int pantalla = 0;

@@ -72,12 +72,7 @@ int main(int argc, char** argv) {
     X& x = s.x;
 
     // Every exercise done but the first drill (1.1.1) and the first acute-accent drill (3.4.1).
-    almacen::TConfiguracion c{};
-    almacen::ConfiguracionPorDefecto(c);
-    catalogo::ParaCadaEjercicio([&](const catalogo::Posicion& p) { c.Realizados[p.Unidad - 1][p.Leccion - 1][p.Ejercicio - 1] = 1; });
-    c.Realizados[0][0][0] = 0;
-    c.Realizados[2][3][0] = 0;
-    almacen::GuardarConfiguracion(s.FicheroProgreso(), c);
+    s.ProgresoConPendientes({{1, 1, 1}, {3, 4, 1}});
     const std::string conf = s.config + "/Pulsoteclado/pulsoteclado.conf";
 
     s.ArrancarX();
@@ -160,26 +155,23 @@ int main(int argc, char** argv) {
     EsperarSinMarca("btnMayusculasDer", "after \"Á\"");
 
     // 5. Close and start again: the file still holds the aids, and they act.
-    x.Enfocar(s.principal);
-    x.Golpe(72);  // F6: stop
-    Comprobar(Esperar([&] { return s.GrisF1() == 160; }), "F6 did not stop the exercise");
-    x.Combinacion(kAlt, 41);  // Alt+F, then T
-    Comprobar(Esperar([&] { return x.CuantasVisibles() >= 2; }), "Alt+F did not open the menu");
-    x.Golpe(28);
-    s.EsperarFin();
+    auto PararYCerrar = [&] {
+        x.Enfocar(s.principal);
+        x.Golpe(72);  // F6: stop
+        Comprobar(Esperar([&] { return s.GrisF1() == 160; }), "F6 did not stop the exercise");
+        x.Combinacion(kAlt, 41);  // Alt+F, then T
+        Comprobar(Esperar([&] { return x.CuantasVisibles() >= 2; }), "Alt+F did not open the menu");
+        x.Golpe(28);
+        s.EsperarFin();
+    };
+    PararYCerrar();
     Comprobar(LeerFichero(conf) == ajustes, "the settings file changed at close");
     s.ArrancarPrograma();
     s.Empezar();
     EsperarMarca("btnAcento", "after the restart");
     x.Teclear("x");
     Comprobar(Esperar([&] { return Rojos() > 20; }), "after the restart the wrong character is not red");
-    x.Enfocar(s.principal);
-    x.Golpe(72);
-    Comprobar(Esperar([&] { return s.GrisF1() == 160; }), "F6 did not stop the exercise");
-    x.Combinacion(kAlt, 41);
-    Comprobar(Esperar([&] { return x.CuantasVisibles() >= 2; }), "Alt+F did not open the menu");
-    x.Golpe(28);
-    s.EsperarFin();
+    PararYCerrar();
     std::cout << "e2e_ayudas: ok\n";
     return 0;
 }

@@ -1,6 +1,7 @@
 // The dialogs and the graph window on their own, without the main window.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -497,9 +498,10 @@ void PruebasDialogos::configuracionControles() {
     QCOMPARE(dlg.btnOK->text(), QStringLiteral("&Ok"));
     QVERIFY(dlg.btnOK->isDefault());
     QCOMPARE(dlg.btnCancelar->text(), QStringLiteral("&Cancelar"));
-    QCOMPARE(dlg.tabConfig->count(), 2);
+    QCOMPARE(dlg.tabConfig->count(), 3);  // the aids while typing are the third page
     QCOMPARE(dlg.tabConfig->tabText(0), QStringLiteral("&Pantalla"));
     QCOMPARE(dlg.tabConfig->tabText(1), QStringLiteral("&Sonidos"));
+    QCOMPARE(dlg.tabConfig->tabText(2), QStringLiteral("&Ayudas"));
 
     struct Grupo {
         GrupoRadio* g;
@@ -519,6 +521,20 @@ void PruebasDialogos::configuracionControles() {
     QCOMPARE(dlg.chkSonidoTecla->text(), QStringLiteral("Al teclear"));
     QCOMPARE(dlg.chkSonidoLeccion->parentWidget(), dlg.tabConfig->widget(1));
     QCOMPARE(dlg.chkSonidoLeccion->text(), QStringLiteral("Al terminar una lección"));
+    for (QWidget* c : std::initializer_list<QWidget*>{dlg.chkSiguienteTecla, dlg.cmbEsperaSiguienteTecla,
+                                                      dlg.chkMarcarErrores, dlg.chkVelocidadYAciertos})
+        QCOMPARE(c->parentWidget(), dlg.tabConfig->widget(2));
+    QCOMPARE(dlg.chkSiguienteTecla->text(), QStringLiteral("Indicar la siguiente tecla"));
+    QCOMPARE(dlg.chkMarcarErrores->text(), QStringLiteral("Marcar los errores al escribir"));
+    QCOMPARE(dlg.chkVelocidadYAciertos->text(), QStringLiteral("Mostrar velocidad y aciertos"));
+    QStringList esperas;
+    for (int i = 0; i < dlg.cmbEsperaSiguienteTecla->count(); ++i) esperas << dlg.cmbEsperaSiguienteTecla->itemText(i);
+    QCOMPARE(esperas, (QStringList{"No", "0,5 s", "1 s", "2 s"}));
+    for (int ms : {0, 500, 1000, 2000}) {
+        dlg.PonerEsperaSiguienteTecla(ms);
+        QCOMPARE(dlg.EsperaSiguienteTecla(), ms);
+    }
+    dlg.PonerEsperaSiguienteTecla(0);
 
     // What the main window copies in comes back out.
     dlg.radioManos->PonerItemIndex(2);
