@@ -29,16 +29,19 @@ public:
             if (nombre == QLatin1String("PanelLuces")) return QStringLiteral("Luces del teclado");
             if (nombre == QLatin1String("panelLecciones")) return p->Titulo();
             if (nombre == QLatin1String("lblReloj")) return QStringLiteral("Reloj");
+            if (nombre == QLatin1String("lblVelocidadYAciertos")) return QStringLiteral("Velocidad y aciertos");
             if (EsLuz(p)) return NombreLuz(nombre);
-            return Utf8(guia::NombreTecla(nombre.toStdString()));
+            if (EsTecla(p)) return Utf8(guia::NombreTecla(nombre.toStdString()));
+            return p->Titulo();
         case QAccessible::Value:
             if (EsLuz(p)) return Encendida(p) ? QStringLiteral("encendida") : QStringLiteral("apagada");
-            if (nombre == QLatin1String("lblReloj")) return p->Titulo();
+            if (nombre == QLatin1String("lblReloj") || nombre == QLatin1String("lblVelocidadYAciertos")) return p->Titulo();
             return {};
         case QAccessible::Description:
             if (EsLuz(p)) return Encendida(p) ? QStringLiteral("encendida") : QStringLiteral("apagada");
             if (EsOrden(p))
                 return p->MostrarPista() ? p->Pista() : p->Pista() + QStringLiteral(" (no disponible)");
+            if (EsTecla(p) && p->Marca()) return QStringLiteral("siguiente tecla");  // the next-key aid's mark
             return {};
         default:
             return QAccessibleWidget::text(t);
@@ -88,7 +91,8 @@ private:
         if (n == QLatin1String("panelLecciones")) return QAccessible::Heading;
         if (n == QLatin1String("lblReloj")) return QAccessible::Clock;
         if (EsLuz(p)) return QAccessible::Indicator;
-        return QAccessible::Button;
+        if (EsTecla(p)) return QAccessible::Button;
+        return QAccessible::StaticText;
     }
 };
 

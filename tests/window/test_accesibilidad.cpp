@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "Ayudas.h"
+#include "AyudasEscritura.h"
 #include "Configuracion.h"
 #include "EligeUnidad.h"
 #include "Grafico.h"
@@ -60,6 +61,7 @@ class PruebaAccesibilidad : public QObject {
 private slots:
     void cadaTeclaLucesTextosYOrdenesTienenNombre();
     void estadosSiguenAlTecladoYALasOrdenes();
+    void ayudasConNombre();
     void dialogosConNombres();
 };
 
@@ -154,6 +156,25 @@ void PruebaAccesibilidad::estadosSiguenAlTecladoYALasOrdenes() {
     Golpe(w.get(), 66);
     QCOMPARE(luz->text(QAccessible::Value), QStringLiteral("apagada"));
     QVERIFY(!luz->state().checked);
+}
+
+void PruebaAccesibilidad::ayudasConNombre() {
+    Entorno e;
+    auto w = Ventana();
+    AjustesAyudas a;
+    a.SiguienteTecla = true;
+    a.VelocidadYAciertos = true;
+    w->AplicarAyudas(a);
+    w->AlternarEjercicio();
+    // The live figures read as what they are; the marked key says it is the next one.
+    Panel* cifras = w->Ayudas()->PanelCifras();
+    QVERIFY(cifras);
+    QCOMPARE(Interfaz(cifras)->role(), QAccessible::StaticText);
+    QCOMPARE(Nombre(cifras), QStringLiteral("Velocidad y aciertos"));
+    QCOMPARE(Interfaz(cifras)->text(QAccessible::Value), cifras->Titulo());
+    QCOMPARE(Interfaz(w->Boton("btnQ"))->text(QAccessible::Description), QStringLiteral("siguiente tecla"));
+    QCOMPARE(Interfaz(w->Boton("btnW"))->text(QAccessible::Description), QString());
+    QVERIFY2(SinNombre(w.get()).isEmpty(), qPrintable(SinNombre(w.get()).join(QLatin1Char(','))));
 }
 
 void PruebaAccesibilidad::dialogosConNombres() {
