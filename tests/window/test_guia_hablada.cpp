@@ -6,6 +6,8 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include <csignal>
+
 #include "Ayudas.h"
 #include "Configuracion.h"
 #include "AyudasEscritura.h"
@@ -123,7 +125,19 @@ void PruebaGuiaHablada::elAjusteConVozSeGuarda() {
 // packages the build installs).
 void PruebaGuiaHablada::vozRealEnEspanol() {
     QTemporaryDir dir;
+    const QByteArray antes = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
+    // The speech service the test starts is stopped with it (its pid file is in the scratch folder).
+    struct Parar {
+        QString pid;
+        QByteArray antes;
+        ~Parar() {
+            QFile f(pid);
+            if (f.open(QIODevice::ReadOnly))
+                if (const int n = f.readAll().trimmed().toInt(); n > 0) ::kill(n, SIGKILL);
+            qputenv("XDG_RUNTIME_DIR", antes);
+        }
+    } parar{dir.path() + QStringLiteral("/speech-dispatcher/pid/speech-dispatcher.pid"), antes};
     PlataformaQt real(QStringLiteral(PT_CARPETA_PROGRAMA));
     QVERIFY(real.PrepararVoz());
     real.Decir(QStringLiteral("a con tilde: acento, luego a"));
