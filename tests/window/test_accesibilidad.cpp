@@ -37,6 +37,7 @@ bool NecesitaNombre(QAccessible::Role r) {
     case QAccessible::PageTab: case QAccessible::List: case QAccessible::Indicator:
     case QAccessible::Graphic: case QAccessible::Clock: case QAccessible::Heading:
     case QAccessible::EditableText: case QAccessible::Grouping: case QAccessible::Dialog:
+    case QAccessible::ComboBox:
         return true;
     default:
         return false;
@@ -193,10 +194,15 @@ void PruebaAccesibilidad::dialogosConNombres() {
     grafico.Dibujar(1, w->Configuracion.Realizados, w->Configuracion.Intentos);
     for (QDialog* d : std::initializer_list<QDialog*>{&cfg, &lecciones, &elige, &sobre, &grafico}) {
         d->show();
-        const QStringList faltan = SinNombre(d);
-        QVERIFY2(faltan.isEmpty(), qPrintable(QString::fromLatin1(d->metaObject()->className()) + QStringLiteral(": ") + faltan.join(QLatin1Char(','))));
+        // Every page of the settings dialog; the others have one.
+        for (int pagina = 0; pagina < (d == &cfg ? cfg.tabConfig->count() : 1); ++pagina) {
+            if (d == &cfg) cfg.tabConfig->setCurrentIndex(pagina);
+            const QStringList faltan = SinNombre(d);
+            QVERIFY2(faltan.isEmpty(), qPrintable(QString::fromLatin1(d->metaObject()->className()) + QStringLiteral(": ") + faltan.join(QLatin1Char(','))));
+        }
         d->hide();
     }
+    QCOMPARE(Nombre(cfg.chkGuiaHablada), QStringLiteral("Guía hablada"));
     QCOMPARE(Nombre(lecciones.chkTemas), QStringLiteral("Ejercicios"));
     QVERIFY(Interfaz(grafico.imgGrafico)->text(QAccessible::Description)
                 .startsWith(QStringLiteral("Lección 1, ejercicio 1: 3 intentos, sin realizar")));
