@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -91,7 +92,11 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     lblGuiaHablada->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The voice is looked for when the guide is turned on; without one it stays off and says why.
     connect(chkGuiaHablada, &QCheckBox::toggled, this, [this](bool activa) {
-        if (!activa || LaPlataforma().PrepararVoz()) return;
+        if (!activa) return;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool hay = LaPlataforma().PrepararVoz();
+        QGuiApplication::restoreOverrideCursor();
+        if (hay) return;
         chkGuiaHablada->setChecked(false);
         lblGuiaHablada->setText(QStringLiteral("No hay ninguna voz en español (speech-dispatcher con espeak-ng)."));
     });

@@ -488,7 +488,7 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
 }
 
 bool TfrmPulsoteclado::Hablando() const {
-    return ayudas_ && ayudas_->Ajustes().GuiaHablada && LaPlataforma().PrepararVoz();
+    return ayudas_ && ayudas_->Ajustes().GuiaHablada && LaPlataforma().HayVoz();
 }
 
 void TfrmPulsoteclado::Decir(const std::string& utf8) { LaPlataforma().Decir(QString::fromStdString(utf8)); }
@@ -630,7 +630,7 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
         QTimer::singleShot(0, this, [this] {
             PonerIconoPrograma();
             LaPlataforma().PrepararSonidos();
-            if (ayudas_ && ayudas_->Ajustes().GuiaHablada) LaPlataforma().PrepararVoz();
+            if (ayudas_ && ayudas_->Ajustes().GuiaHablada) LaPlataforma().HayVoz();  // on its thread
         });
     }
 }

@@ -8,6 +8,7 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <utility>
 
 namespace {
@@ -22,7 +23,7 @@ Plataforma& LaPlataforma() {
 void EstablecerPlataforma(Plataforma* p) { g_otra = p; }
 
 PlataformaQt::PlataformaQt(QString carpetaModulo) : carpetaModulo_(std::move(carpetaModulo)) {}
-PlataformaQt::~PlataformaQt() = default;
+PlataformaQt::~PlataformaQt() { PararVoz(); }
 
 namespace {
 // Ctrl+C copies the text of the box, so a result can be kept or pasted elsewhere.
@@ -76,19 +77,60 @@ void PlataformaQt::PrepararSonidos() {
         motor_ = crear(QCoreApplication::instance());
 }
 
-bool PlataformaQt::PrepararVoz() {
-    if (!vozBuscada_ && QCoreApplication::instance()) {
-        vozBuscada_ = true;
-        if (auto* crear = reinterpret_cast<CrearMotorVoz*>(Modulo(kModuloVoz, kCrearMotorVoz, "sin voz")))
-            voz_ = crear(QCoreApplication::instance());
+void PlataformaQt::EmpezarVoz() {
+    if (vozBuscada_ || !QCoreApplication::instance()) return;
+    vozBuscada_ = true;
+    auto* crear = reinterpret_cast<CrearMotorVoz*>(Modulo(kModuloVoz, kCrearMotorVoz, "sin voz"));
+    if (!crear) {
+        estadoVoz_ = 2;
+        vozConocida_.release();
+        return;
     }
-    return voz_ && voz_->Disponible();
+    hiloVoz_ = new QThread;
+    hiloVoz_->setObjectName(QStringLiteral("voz"));
+    contextoVoz_ = new QObject;
+    contextoVoz_->moveToThread(hiloVoz_);
+    hiloVoz_->start();
+    QMetaObject::invokeMethod(contextoVoz_, [this, crear] {
+        voz_ = crear(nullptr);
+        estadoVoz_ = voz_->Disponible() ? 1 : 2;
+        vozConocida_.release();
+    }, Qt::QueuedConnection);
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, QCoreApplication::instance(),
+                     [this] { PararVoz(); });
+}
+
+void PlataformaQt::PararVoz() {
+    if (!hiloVoz_) return;
+    QMetaObject::invokeMethod(contextoVoz_, [this] {
+        delete voz_;
+        voz_ = nullptr;
+    }, Qt::BlockingQueuedConnection);
+    hiloVoz_->quit();
+    hiloVoz_->wait();
+    delete contextoVoz_;
+    delete hiloVoz_;
+    contextoVoz_ = nullptr;
+    hiloVoz_ = nullptr;
+    estadoVoz_ = 2;
+}
+
+bool PlataformaQt::PrepararVoz() {
+    EmpezarVoz();
+    // A speech service that never answers counts as none.
+    if (estadoVoz_ == 0 && vozConocida_.tryAcquire(1, 15000)) vozConocida_.release();
+    return estadoVoz_ == 1;
+}
+
+bool PlataformaQt::HayVoz() {
+    EmpezarVoz();
+    return estadoVoz_ == 1;
 }
 
 void PlataformaQt::Decir(const QString& texto) {
-    if (!voz_ || !voz_->Disponible()) return;
-    // After the key that asked for it has been handled and painted.
-    QMetaObject::invokeMethod(voz_, [v = voz_, texto] { if (v) v->Decir(texto); }, Qt::QueuedConnection);
+    if (estadoVoz_ != 1) return;
+    // On the voice's thread: the key that asked for it is never kept waiting.
+    QMetaObject::invokeMethod(contextoVoz_, [v = voz_, texto] { v->Decir(texto); }, Qt::QueuedConnection);
 }
 
 void PlataformaQt::Pitido() {

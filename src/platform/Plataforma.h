@@ -3,12 +3,15 @@
 #pragma once
 
 #include <QPointer>
+#include <QSemaphore>
 #include <QString>
+#include <atomic>
 
 #include "platform/Sonido.h"
 #include "platform/Voz.h"
 
 class QDialog;
+class QThread;
 class QWidget;
 
 class Plataforma {
@@ -28,9 +31,11 @@ public:
     virtual int EjecutarDialogo(QDialog& dialogo) = 0;
     // Sound output set-up, done once the window is on screen so start-up never waits for audio.
     virtual void PrepararSonidos() {}
-    // The spoken guide's voice, made ready the first time it is asked for; false when there is
-    // no Spanish voice to speak with.
+    // The spoken guide's voice. It is made ready on a thread of its own the first time either
+    // call asks for it (reaching the speech service can take seconds). PrepararVoz waits for the
+    // answer; HayVoz answers at once, false until the voice is ready. False without a Spanish voice.
     virtual bool PrepararVoz() { return false; }
+    virtual bool HayVoz() { return false; }
     // Says a text, cutting what was being said (an empty text only cuts). Never waits.
     virtual void Decir(const QString&) {}
 };
@@ -54,17 +59,27 @@ public:
     void PrepararSonidos() override;
     bool SonidoDisponible() const { return !motor_.isNull(); }
     bool PrepararVoz() override;
+    bool HayVoz() override;
     void Decir(const QString& texto) override;
 
 private:
+    void EmpezarVoz();
+    void PararVoz();
+
     // The entry point of a module of the program's folder, or null (with a warning) without it.
     QFunctionPointer Modulo(const char* fichero, const char* entrada, const char* para) const;
 
     QString carpetaModulo_;
     bool moduloBuscado_ = false, vozBuscada_ = false;
-    // Owned by the application object, so they go before the audio and speech systems do.
+    // Owned by the application object, so it goes before the audio system does.
     QPointer<MotorSonido> motor_;
-    QPointer<MotorVoz> voz_;
+    // The voice lives on its own thread, where every call to the speech service is made; it is
+    // stopped before the application object goes.
+    QThread* hiloVoz_ = nullptr;
+    QObject* contextoVoz_ = nullptr;  // in hiloVoz_
+    MotorVoz* voz_ = nullptr;         // in hiloVoz_
+    std::atomic<int> estadoVoz_{0};   // 0 not known yet, 1 ready, 2 none
+    QSemaphore vozConocida_;
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.

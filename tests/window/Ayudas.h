@@ -41,6 +41,7 @@ public:
     int vozPedida = 0;
     QStringList dichos;
     bool PrepararVoz() override { ++vozPedida; return vozDisponible; }
+    bool HayVoz() override { ++vozPedida; return vozDisponible; }
     void Decir(const QString& t) override { dichos << t; }
 };
 
