@@ -157,6 +157,7 @@ void AyudasEscritura::MostrarSiguiente() {
                 p->PonerMarca(true);
                 marcadas_[n++] = p;
             }
+    emit SiguienteIndicada(s);
 }
 
 void AyudasEscritura::QuitarMarcas() {

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "guia/Guia.h"
 #include "keyboard/Traduccion.h"
 #include "platform/Ajustes.h"
 
@@ -44,6 +45,10 @@ public:
     // What is shown, for tests and for the spoken guide.
     Panel* PanelCifras() const { return cifras_; }
     Panel* TeclaMarcada(int i) const { return marcadas_[i]; }
+
+signals:
+    // The guide has just marked the first of these presses (after the wait, if one is set).
+    void SiguienteIndicada(const guia::Secuencia& pulsaciones);
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;

@@ -56,7 +56,7 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     chkSonidoLeccion->setGeometry(25, 64, 150, 17);
     tabConfig->addTab(sonidos, QStringLiteral("&Sonidos"));
 
-    auto* ayudas = new QWidget;
+    auto* ayudas = tabAyudas = new QWidget;
     ayudas->setObjectName(QStringLiteral("tabAyudas"));
     chkSiguienteTecla = new QCheckBox(QStringLiteral("Indicar la siguiente tecla"), ayudas);
     chkSiguienteTecla->setObjectName(QStringLiteral("chkSiguienteTecla"));

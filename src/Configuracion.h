@@ -24,6 +24,7 @@ public:
     GrupoRadio* radioTeclado;  // page 0
     QCheckBox* chkSonidoTecla;    // page 1
     QCheckBox* chkSonidoLeccion;  // page 1
+    QWidget* tabAyudas;                  // page 2, the aids while typing
     QCheckBox* chkSiguienteTecla;        // page 2
     QComboBox* cmbEsperaSiguienteTecla;  // page 2: item i waits kEsperas[i] milliseconds
     QCheckBox* chkMarcarErrores;         // page 2

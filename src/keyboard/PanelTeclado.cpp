@@ -213,6 +213,15 @@ void Panel::PintarLeyenda(QPainter& p) {
         p.setPen(tinta);
         const QRectF mitadAbajo(a.left(), a.center().y() - 1, a.width() * 0.6, a.height() / 2 + 1);
         const QRectF mitadArriba(a.left() + a.width() * 0.4, a.top() - 1, a.width() * 0.6, a.height() / 2 + 1);
+        if (marca_) {
+            // The symbols sit in the corners, over the guide's ring: a light halo keeps them legible.
+            p.setPen(Qt::white);
+            for (const QPointF d : {QPointF(-1, 0), QPointF(1, 0), QPointF(0, -1), QPointF(0, 1)}) {
+                p.drawText(mitadAbajo.translated(d), Qt::AlignLeft | Qt::AlignBottom, abajo_);
+                p.drawText(mitadArriba.translated(d), Qt::AlignRight | Qt::AlignTop, arriba_);
+            }
+            p.setPen(tinta);
+        }
         p.drawText(mitadAbajo, Qt::AlignLeft | Qt::AlignBottom, abajo_);
         p.drawText(mitadArriba, Qt::AlignRight | Qt::AlignTop, arriba_);
         break;

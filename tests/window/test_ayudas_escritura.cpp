@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -216,8 +217,11 @@ void PruebaAyudas::siguienteTecla() {
     const std::string texto(catalogo::Texto(1, 1, 1));
     QCOMPARE(texto.substr(0, 3), std::string("qwe"));
     QCOMPARE(Marcadas(*w), QStringList{"btnQ"});
+    QSignalSpy indicadas(w->Ayudas(), &AyudasEscritura::SiguienteIndicada);
     Teclear(w.get(), "q");
     QCOMPARE(Marcadas(*w), QStringList{"btnW"});
+    QCOMPARE(indicadas.size(), 1);
+    QCOMPARE(qvariant_cast<guia::Secuencia>(indicadas.front().front()).begin()->vk, std::uint16_t('W'));
     // A key held down keeps its bevel; the mark is a separate thing.
     Fisica(w.get(), prueba::Teclear("w").front().codigo, true);
     QVERIFY(w->Boton("btnW")->BiselExterior() == Panel::Bisel::Hundido);
