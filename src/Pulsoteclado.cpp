@@ -416,6 +416,7 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             Decir(guia::FraseInicio(Traductor, catalogo::Texto(Actual()), ayudas_->Ajustes().SiguienteTecla));
     } else {
         if (ayudas_) ayudas_->Terminar();
+        if (esperaVoz_) esperaVoz_->stop();
         if (Hablando()) Decir({});
         panelTeclado->show();
         MostrarManos();
@@ -484,7 +485,27 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
     // The spoken guide: a key that changed the copy or the pending accent cuts what was being
     // said and, with the next-key aid, names what comes next. Shift and the like say nothing.
     if (Hablando() && (!TextoTecla.empty() || vk == teclado::VK_ESCAPE || (fila && fila->tipo == teclado::Tipo::Muerta)))
-        Decir(ayudas_->Ajustes().SiguienteTecla ? guia::FraseSiguiente(Traductor, TextoEscrito, texto) : std::string());
+        DecirSiguiente(ayudas_->Ajustes().SiguienteTecla ? guia::FraseSiguiente(Traductor, TextoEscrito, texto) : std::string());
+}
+
+void TfrmPulsoteclado::DecirSiguiente(std::string frase) {
+    // The aid's wait holds for the voice as for the mark: a learner who hesitates hears it.
+    const int espera = ayudas_->Ajustes().EsperaSiguienteTecla;
+    if (esperaVoz_) esperaVoz_->stop();
+    if (espera <= 0 || frase.empty()) {
+        Decir(frase);
+        return;
+    }
+    Decir({});  // the key cuts at once
+    if (!esperaVoz_) {
+        esperaVoz_ = new QTimer(this);
+        esperaVoz_->setSingleShot(true);
+        connect(esperaVoz_, &QTimer::timeout, this, [this] {
+            if (EnEjercicio) Decir(fraseEnEspera_);
+        });
+    }
+    fraseEnEspera_ = std::move(frase);
+    esperaVoz_->start(espera);
 }
 
 bool TfrmPulsoteclado::Hablando() const {

@@ -111,6 +111,9 @@ private:
     // The spoken guide is on and has a voice.
     bool Hablando() const;
     void Decir(const std::string& utf8);
+    void DecirSiguiente(std::string frase);
+    QTimer* esperaVoz_ = nullptr;
+    std::string fraseEnEspera_;
 
     TeclasQt teclasQt_;
     std::unique_ptr<::Ajustes> ajustes_;

@@ -29,6 +29,7 @@ class PruebaGuiaHablada : public QObject {
 private slots:
     void apagadaNoHablaNiBuscaVoz();
     void nombraElSiguienteCaracterYElVeredicto();
+    void laEsperaDeLaAyudaValeParaLaVoz();
     void sinLaAyudaDeLaTeclaSoloCallaAlTeclear();
     void elAjusteSinVozLoDiceYQuedaApagado();
     void elAjusteConVozSeGuarda();
@@ -70,6 +71,24 @@ void PruebaGuiaHablada::nombraElSiguienteCaracterYElVeredicto() {
     QVERIFY(dichos.contains(e.plataforma.mensajes.last()));
     QVERIFY(e.plataforma.mensajes.last().startsWith(QStringLiteral("Ejercicio correcto.")));
     QCOMPARE(dichos.last(), QString());  // the run's end cuts it
+}
+
+void PruebaGuiaHablada::laEsperaDeLaAyudaValeParaLaVoz() {
+    Entorno e;
+    auto w = Ventana();
+    AjustesAyudas a = Guia(true);
+    a.EsperaSiguienteTecla = 500;
+    w->AplicarAyudas(a);
+    auto& dichos = e.plataforma.dichos;
+    w->AlternarEjercicio();
+    Teclear(w.get(), "q");
+    QCOMPARE(dichos.last(), QString());  // the key cut the voice at once
+    QTRY_COMPARE(dichos.last(), QStringLiteral("uve doble"));
+    // A key within the wait cuts again and starts the wait anew; stopping drops what was due.
+    Teclear(w.get(), "w");
+    w->AlternarEjercicio();
+    QTest::qWait(700);
+    QCOMPARE(dichos.last(), QString());
 }
 
 void PruebaGuiaHablada::sinLaAyudaDeLaTeclaSoloCallaAlTeclear() {
