@@ -8,7 +8,9 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QThread>
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -77,13 +79,20 @@ void PlataformaQt::PrepararSonidos() {
         motor_ = crear(QCoreApplication::instance());
 }
 
+// What the voice's thread and the window share. The thread's tasks hold it too, so it outlives
+// a platform that goes while the speech service is still being reached.
+struct PlataformaQt::EstadoVoz {
+    std::atomic<int> estado{0};  // 0 not known yet, 1 ready, 2 none
+    QSemaphore conocida;
+    MotorVoz* motor = nullptr;   // made, used and deleted on the voice's thread only
+};
+
 void PlataformaQt::EmpezarVoz() {
-    if (vozBuscada_ || !QCoreApplication::instance()) return;
-    vozBuscada_ = true;
+    if (voz_ || !QCoreApplication::instance()) return;
+    voz_ = std::make_shared<EstadoVoz>();
     auto* crear = reinterpret_cast<CrearMotorVoz*>(Modulo(kModuloVoz, kCrearMotorVoz, "sin voz"));
     if (!crear) {
-        estadoVoz_ = 2;
-        vozConocida_.release();
+        voz_->estado = 2;
         return;
     }
     hiloVoz_ = new QThread;
@@ -91,10 +100,10 @@ void PlataformaQt::EmpezarVoz() {
     contextoVoz_ = new QObject;
     contextoVoz_->moveToThread(hiloVoz_);
     hiloVoz_->start();
-    QMetaObject::invokeMethod(contextoVoz_, [this, crear] {
-        voz_ = crear(nullptr);
-        estadoVoz_ = voz_->Disponible() ? 1 : 2;
-        vozConocida_.release();
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_, crear] {
+        e->motor = crear(nullptr);
+        e->estado = e->motor->Disponible() ? 1 : 2;
+        e->conocida.release();
     }, Qt::QueuedConnection);
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, QCoreApplication::instance(),
                      [this] { PararVoz(); });
@@ -102,35 +111,41 @@ void PlataformaQt::EmpezarVoz() {
 
 void PlataformaQt::PararVoz() {
     if (!hiloVoz_) return;
-    QMetaObject::invokeMethod(contextoVoz_, [this] {
-        delete voz_;
-        voz_ = nullptr;
-    }, Qt::BlockingQueuedConnection);
-    hiloVoz_->quit();
-    hiloVoz_->wait();
-    delete contextoVoz_;
-    delete hiloVoz_;
+    voz_->estado = 2;
+    // After whatever is queued: the motor goes on its own thread, then the thread ends.
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_] {
+        delete e->motor;
+        e->motor = nullptr;
+        QThread::currentThread()->quit();
+    }, Qt::QueuedConnection);
+    // A speech service that does not answer keeps its thread busy: it is left to end with the
+    // program rather than waited for.
+    if (hiloVoz_->wait(3000)) {
+        delete contextoVoz_;
+        delete hiloVoz_;
+    }
     contextoVoz_ = nullptr;
     hiloVoz_ = nullptr;
-    estadoVoz_ = 2;
 }
 
 bool PlataformaQt::PrepararVoz() {
     EmpezarVoz();
     // A speech service that never answers counts as none.
-    if (estadoVoz_ == 0 && vozConocida_.tryAcquire(1, 15000)) vozConocida_.release();
-    return estadoVoz_ == 1;
+    if (voz_ && voz_->estado == 0 && voz_->conocida.tryAcquire(1, 15000)) voz_->conocida.release();
+    return voz_ && voz_->estado == 1;
 }
 
 bool PlataformaQt::HayVoz() {
     EmpezarVoz();
-    return estadoVoz_ == 1;
+    return voz_ && voz_->estado == 1;
 }
 
 void PlataformaQt::Decir(const QString& texto) {
-    if (estadoVoz_ != 1) return;
+    if (!voz_ || voz_->estado != 1) return;
     // On the voice's thread: the key that asked for it is never kept waiting.
-    QMetaObject::invokeMethod(contextoVoz_, [v = voz_, texto] { v->Decir(texto); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_, texto] {
+        if (e->motor) e->motor->Decir(texto);
+    }, Qt::QueuedConnection);
 }
 
 void PlataformaQt::Pitido() {

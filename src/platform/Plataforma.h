@@ -3,9 +3,8 @@
 #pragma once
 
 #include <QPointer>
-#include <QSemaphore>
 #include <QString>
-#include <atomic>
+#include <memory>
 
 #include "platform/Sonido.h"
 #include "platform/Voz.h"
@@ -70,16 +69,15 @@ private:
     QFunctionPointer Modulo(const char* fichero, const char* entrada, const char* para) const;
 
     QString carpetaModulo_;
-    bool moduloBuscado_ = false, vozBuscada_ = false;
+    bool moduloBuscado_ = false;
     // Owned by the application object, so it goes before the audio system does.
     QPointer<MotorSonido> motor_;
     // The voice lives on its own thread, where every call to the speech service is made; it is
     // stopped before the application object goes.
+    struct EstadoVoz;
+    std::shared_ptr<EstadoVoz> voz_;  // null until the voice is first asked for
     QThread* hiloVoz_ = nullptr;
     QObject* contextoVoz_ = nullptr;  // in hiloVoz_
-    MotorVoz* voz_ = nullptr;         // in hiloVoz_
-    std::atomic<int> estadoVoz_{0};   // 0 not known yet, 1 ready, 2 none
-    QSemaphore vozConocida_;
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.

