@@ -6,7 +6,10 @@
 PAQUETES := cmake ninja-build g++ make pkg-config qt6-base-dev qt6-multimedia-dev libgl-dev libfontconfig-dev \
             libjpeg-dev libsqlite3-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 \
             qt6-wayland xvfb xauth xdotool xclip libx11-dev libxcb1-dev libxtst-dev x11-utils desktop-file-utils appstream dpkg-dev file clang libclang-rt-14-dev \
-            gstreamer1.0-plugins-base python3
+            gstreamer1.0-plugins-base python3 \
+            at-spi2-core python3-pyatspi dbus-daemon \
+            qt6-speech-dev qt6-declarative-dev qt6-speech-speechd-plugin speech-dispatcher \
+            speech-dispatcher-espeak-ng espeak-ng
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 JOBS ?= $(shell nproc)
 

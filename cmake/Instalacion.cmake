@@ -1,7 +1,8 @@
 # Install layout, desktop integration and the Debian package (cpack -G DEB).
 #
 #   <prefix>/lib/pulsoteclado/pulsoteclado    the program, with its sound module
-#                                             (pulsoteclado-sonido.so), bien.wav and mal.wav beside it
+#                                             (pulsoteclado-sonido.so), its voice module
+#                                             (pulsoteclado-voz.so), bien.wav and mal.wav beside it
 #   <prefix>/bin/pulsoteclado                 relative symlink to it
 #   <prefix>/share/applications, icons/hicolor, metainfo, doc/pulsoteclado/copyright
 #
@@ -21,6 +22,11 @@ install(TARGETS pulsoteclado
 install(TARGETS pulsoteclado-sonido
   LIBRARY DESTINATION ${PT_DIR_PROGRAMA}
   COMPONENT ${PT_COMPONENTE})
+if(TARGET pulsoteclado-voz)
+  install(TARGETS pulsoteclado-voz
+    LIBRARY DESTINATION ${PT_DIR_PROGRAMA}
+    COMPONENT ${PT_COMPONENTE})
+endif()
 install(FILES ${CMAKE_SOURCE_DIR}/data/bien.wav ${CMAKE_SOURCE_DIR}/data/mal.wav
   DESTINATION ${PT_DIR_PROGRAMA}
   COMPONENT ${PT_COMPONENTE})
@@ -95,5 +101,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What is loaded at run time and so invisible to dpkg-shlibdeps: the Wayland platform
 # plugins, and the fonts the windows ask for by name.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, qt6-wayland")
+# The spoken guide speaks through speech-dispatcher; without it the guide says so and stays off.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-speech-speechd-plugin, speech-dispatcher, speech-dispatcher-espeak-ng")
 
 include(CPack)

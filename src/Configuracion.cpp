@@ -1,7 +1,10 @@
 #include "Configuracion.h"
 
+#include "platform/Plataforma.h"
+
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -82,6 +85,24 @@ TfrmConfiguracion::TfrmConfiguracion(QWidget* padre) : QDialog(padre) {
     chkVelocidadYAciertos = new QCheckBox(QStringLiteral("Mostrar velocidad y aciertos"), ayudas);
     chkVelocidadYAciertos->setObjectName(QStringLiteral("chkVelocidadYAciertos"));
     chkVelocidadYAciertos->setGeometry(25, 156, 220, 17);
+    chkGuiaHablada = new QCheckBox(QStringLiteral("Guía hablada"), ayudas);
+    chkGuiaHablada->setObjectName(QStringLiteral("chkGuiaHablada"));
+    chkGuiaHablada->setGeometry(25, 188, 220, 17);
+    lblGuiaHablada = new QLabel(ayudas);
+    lblGuiaHablada->setObjectName(QStringLiteral("lblGuiaHablada"));
+    lblGuiaHablada->setGeometry(43, 206, 205, 30);
+    lblGuiaHablada->setWordWrap(true);
+    lblGuiaHablada->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The voice is looked for when the guide is turned on; without one it stays off and says why.
+    connect(chkGuiaHablada, &QCheckBox::toggled, this, [this](bool activa) {
+        if (!activa) return;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool hay = LaPlataforma().PrepararVoz();
+        QGuiApplication::restoreOverrideCursor();
+        if (hay) return;
+        chkGuiaHablada->setChecked(false);
+        lblGuiaHablada->setText(QStringLiteral("No hay ninguna voz en español (speech-dispatcher con espeak-ng)."));
+    });
     tabConfig->addTab(ayudas, QStringLiteral("&Ayudas"));
 }
 

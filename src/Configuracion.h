@@ -8,6 +8,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -28,6 +29,8 @@ public:
     QComboBox* cmbEsperaSiguienteTecla;  // page 2: item i waits kEsperas[i] milliseconds
     QCheckBox* chkMarcarErrores;         // page 2
     QCheckBox* chkVelocidadYAciertos;    // page 2
+    QCheckBox* chkGuiaHablada;           // page 2: ticks only where a Spanish voice exists
+    QLabel* lblGuiaHablada;              // page 2: why it stays off
     static constexpr int kEsperas[4] = {0, 500, 1000, 2000};
     int EsperaSiguienteTecla() const;
     void PonerEsperaSiguienteTecla(int milisegundos);

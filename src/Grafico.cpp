@@ -37,6 +37,7 @@ TfrmGrafico::TfrmGrafico(QWidget* padre) : QDialog(padre) {
 
     imgGrafico = new ImagenGrafico(Imagen, this);
     imgGrafico->setObjectName(QStringLiteral("imgGrafico"));
+    imgGrafico->setAccessibleName(QStringLiteral("Gráfico de intentos"));
 
     btnOk = new QPushButton(QStringLiteral("&Ok"), this);
     btnOk->setObjectName(QStringLiteral("btnOk"));
@@ -110,6 +111,7 @@ void TfrmGrafico::Dibujar(int unidad, const practica::Realizados& hechos, const 
     y0_ = H - 2 * T;
     p.fillRect(QRect(QPoint(2, y0_), QPoint(W - 2, y0_)), Qt::black);
 
+    QStringList lectura;  // what the bars say, for a screen reader
     int i = 0;
     for (int l = 1; l <= catalogo::NumLecciones; ++l) {
         for (int e = 1; e <= catalogo::NumEjercicios; ++e) {
@@ -123,9 +125,15 @@ void TfrmGrafico::Dibujar(int unidad, const practica::Realizados& hechos, const 
             const int y1 = Y1(cuenta);
             if (B > 1 && y1 < y0_) p.fillRect(QRect(X, y1, B - 1, y0_ - y1), relleno);
             Escribir(p, X, y1 - T, QString::number(cuenta), texto);
+            lectura << QStringLiteral("Lección %1, ejercicio %2: %3 intentos, %4")
+                           .arg(l)
+                           .arg(e)
+                           .arg(cuenta)
+                           .arg(hechos[u][l - 1][e - 1] != 0 ? QStringLiteral("realizado") : QStringLiteral("sin realizar"));
             ++i;
         }
     }
+    imgGrafico->setAccessibleDescription(lectura.join(QStringLiteral("; ")));
     imgGrafico->update();
 }
 

@@ -64,6 +64,7 @@ TfrmLecciones::TfrmLecciones(QWidget* padre) : QDialog(padre) {
     // Created first, so it comes first in the tab order and takes the focus.
     chkTemas = new QListWidget(this);
     chkTemas->setObjectName(QStringLiteral("chkTemas"));
+    chkTemas->setAccessibleName(QStringLiteral("Ejercicios"));
     chkTemas->setGeometry(10, 10, 447, 321);
     chkTemas->setSelectionMode(QAbstractItemView::SingleSelection);
     chkTemas->setSortingEnabled(false);

@@ -138,9 +138,10 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, const A
     lblReloj->PonerBiselInterior(Panel::Bisel::Hundido);
     lblReloj->hide();
     lblLinea = piezas::Linea(escena);
-    lblTextoOrigen = piezas::EtiquetaTexto(escena, "lblTextoOrigen");
-    lblTextoEscrito = piezas::EtiquetaTexto(escena, "lblTextoEscrito");
+    lblTextoOrigen = piezas::EtiquetaTexto(escena, "lblTextoOrigen", QStringLiteral("Texto a copiar"));
+    lblTextoEscrito = piezas::EtiquetaTexto(escena, "lblTextoEscrito", QStringLiteral("Texto escrito"));
     piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, false);
+    piezas::FondoTextos(palette(), lblTextoOrigen, lblTextoEscrito);
 
     edtTexto = new QPlainTextEdit(escena);
     edtTexto->setObjectName(QStringLiteral("edtTexto"));
@@ -699,6 +700,7 @@ void TfrmPractica::showEvent(QShowEvent* e) {
 }
 
 void TfrmPractica::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange && lblTextoOrigen) piezas::FondoTextos(palette(), lblTextoOrigen, lblTextoEscrito);
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) panelTeclado->PonerModificadores(teclasQt_.Sincronizar());
     QDialog::changeEvent(e);
 }

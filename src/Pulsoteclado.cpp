@@ -26,6 +26,8 @@
 #include "Lecciones.h"
 #include "Piezas.h"
 #include "SobreProg.h"
+#include "Accesibilidad.h"
+#include "guia/Nombres.h"
 #include "platform/Jpeg.h"
 #include "practica/Repaso.h"
 #include "platform/Plataforma.h"
@@ -91,6 +93,7 @@ void PonerIconoPrograma() {
 
 TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     RegistrarRecursos();
+    accesibilidad::Instalar();
     setObjectName(QStringLiteral("frmPulsoteclado"));
     setWindowTitle(QStringLiteral("Pulsoteclado"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -124,9 +127,10 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     lblReloj->hide();
 
     lblLinea = piezas::Linea(cliente);
-    lblTextoOrigen = piezas::EtiquetaTexto(cliente, "lblTextoOrigen");
-    lblTextoEscrito = piezas::EtiquetaTexto(cliente, "lblTextoEscrito");
+    lblTextoOrigen = piezas::EtiquetaTexto(cliente, "lblTextoOrigen", QStringLiteral("Texto a copiar"));
+    lblTextoEscrito = piezas::EtiquetaTexto(cliente, "lblTextoEscrito", QStringLiteral("Texto escrito"));
     piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, false);
+    FondoTextos();
 
     Reloj = new QTimer(this);
     Reloj->setObjectName(QStringLiteral("Reloj"));
@@ -274,7 +278,9 @@ void TfrmPulsoteclado::Terminar() { close(); }
 
 void TfrmPulsoteclado::MostrarMensaje(std::string_view l1, std::string_view l2, std::string_view l3,
                                       std::string_view l4, std::string_view l5) {
-    LaPlataforma().MostrarMensaje(this, DeCp1252(practica::TextoMensaje(l1, l2, l3, l4, l5)));
+    const QString texto = DeCp1252(practica::TextoMensaje(l1, l2, l3, l4, l5));
+    if (Hablando()) LaPlataforma().Decir(texto);  // the verdict, read while its box is open
+    LaPlataforma().MostrarMensaje(this, texto);
 }
 
 void TfrmPulsoteclado::ElegirEjercicio() {
@@ -305,6 +311,7 @@ void TfrmPulsoteclado::Configurar(int pagina) {
     dialogo.PonerEsperaSiguienteTecla(ayudas.EsperaSiguienteTecla);
     dialogo.chkMarcarErrores->setChecked(ayudas.MarcarErrores);
     dialogo.chkVelocidadYAciertos->setChecked(ayudas.VelocidadYAciertos);
+    dialogo.chkGuiaHablada->setChecked(ayudas.GuiaHablada);
     if (LaPlataforma().EjecutarDialogo(dialogo) != QDialog::Accepted) return;
     Configuracion.VerManos = static_cast<std::uint8_t>(dialogo.radioManos->ItemIndex());
     Configuracion.PintarTecladoActivo = static_cast<std::uint8_t>(dialogo.radioTeclado->ItemIndex());
@@ -316,6 +323,7 @@ void TfrmPulsoteclado::Configurar(int pagina) {
     nuevas.EsperaSiguienteTecla = dialogo.EsperaSiguienteTecla();
     nuevas.MarcarErrores = dialogo.chkMarcarErrores->isChecked();
     nuevas.VelocidadYAciertos = dialogo.chkVelocidadYAciertos->isChecked();
+    nuevas.GuiaHablada = dialogo.chkGuiaHablada->isChecked();
     if (nuevas == ayudas) return;
     AplicarAyudas(nuevas);
     // The aids have a file of their own, written now; the progress file is not involved.
@@ -452,8 +460,12 @@ void TfrmPulsoteclado::AlternarEjercicio() {
             lblReloj->PonerTitulo(QStringLiteral("00:00"));
         }
         if (ayudas_) ayudas_->Empezar(catalogo::Texto(Actual()), UnidadActual <= 3);
+        if (Hablando())
+            Decir(guia::FraseInicio(Traductor, catalogo::Texto(Actual()), ayudas_->Ajustes().SiguienteTecla));
     } else {
         if (ayudas_) ayudas_->Terminar();
+        if (esperaVoz_) esperaVoz_->stop();
+        if (Hablando()) Decir({});
         panelTeclado->show();
         MostrarManos();
         EnEjercicio = false;
@@ -485,8 +497,10 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
         if (EnEjercicio) {
             // After an Esc the next typed key starts a new attempt.
             TerminarIntento(estadisticas::Resultado::Abandonado);
+            const QString antes = lblTextoEscrito->text();
             TextoEscrito.clear();
             lblTextoEscrito->clear();
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
         if (Escritos > 0) almacen::SumarIntento(Configuracion, UnidadActual, LeccionActual, EjercicioActual);
         Escritos = 0;
@@ -503,21 +517,59 @@ void TfrmPulsoteclado::TeclaPulsada(std::uint16_t vk, std::uint8_t mods) {
         if (!TextoEscrito.empty()) {
             TextoEscrito.pop_back();
             --Escritos;
+            const QString antes = lblTextoEscrito->text();
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
         if (ayudas_) ayudas_->Tecla(TextoEscrito);
     } else {
         TextoEscrito += TextoTecla;
         if (ayudas_) ayudas_->Tecla(TextoEscrito);  // its marks before the synchronous paint
         if (!TextoTecla.empty()) {
+            const QString antes = lblTextoEscrito->text();
             lblTextoEscrito->setText(DeCp1252(TextoEscrito));
             // On screen before the completion test and before any verdict box.
             lblTextoEscrito->repaint();
+            accesibilidad::TextoCambiado(lblTextoEscrito, antes);
         }
         Escritos = static_cast<std::uint16_t>(Escritos + TextoTecla.size());
     }
-    if (Escritos >= catalogo::Texto(Actual()).size()) CorregirEjercicio(vk, mods);
+    const std::string_view texto = catalogo::Texto(Actual());
+    if (Escritos >= texto.size()) {
+        CorregirEjercicio(vk, mods);
+        return;
+    }
+    // The spoken guide: a key that changed the copy or the pending accent cuts what was being
+    // said and, with the next-key aid, names what comes next. Shift and the like say nothing.
+    if (Hablando() && (!TextoTecla.empty() || vk == teclado::VK_ESCAPE || (fila && fila->tipo == teclado::Tipo::Muerta)))
+        DecirSiguiente(ayudas_->Ajustes().SiguienteTecla ? guia::FraseSiguiente(Traductor, TextoEscrito, texto) : std::string());
 }
+
+void TfrmPulsoteclado::DecirSiguiente(std::string frase) {
+    // The aid's wait holds for the voice as for the mark: a learner who hesitates hears it.
+    const int espera = ayudas_->Ajustes().EsperaSiguienteTecla;
+    if (esperaVoz_) esperaVoz_->stop();
+    if (espera <= 0 || frase.empty()) {
+        Decir(frase);
+        return;
+    }
+    Decir({});  // the key cuts at once
+    if (!esperaVoz_) {
+        esperaVoz_ = new QTimer(this);
+        esperaVoz_->setSingleShot(true);
+        connect(esperaVoz_, &QTimer::timeout, this, [this] {
+            if (EnEjercicio) Decir(fraseEnEspera_);
+        });
+    }
+    fraseEnEspera_ = std::move(frase);
+    esperaVoz_->start(espera);
+}
+
+bool TfrmPulsoteclado::Hablando() const {
+    return ayudas_ && ayudas_->Ajustes().GuiaHablada && LaPlataforma().HayVoz();
+}
+
+void TfrmPulsoteclado::Decir(const std::string& utf8) { LaPlataforma().Decir(QString::fromStdString(utf8)); }
 
 void TfrmPulsoteclado::TeclaSoltada(std::uint16_t vk, std::uint8_t) {
     if (const teclado::FilaTecla* fila = teclado::BuscarFila(vk)) panelTeclado->Levantar(*fila);
@@ -658,9 +710,12 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
             QTimer::singleShot(1000, this, [this] {
                 if (QFileInfo::exists(rutas::FicheroEstadisticas())) Estadisticas().Precalentar();
             });
+            if (ayudas_ && ayudas_->Ajustes().GuiaHablada) LaPlataforma().HayVoz();  // on its thread
         });
     }
 }
+
+void TfrmPulsoteclado::FondoTextos() { piezas::FondoTextos(palette(), lblTextoOrigen, lblTextoEscrito); }
 
 // Key events may have gone elsewhere meanwhile (a menu, a popup, a dialog or another window took
 // a modifier's key-up or key-down): the modifiers the translation uses and the on-screen Shift,
@@ -668,6 +723,7 @@ void TfrmPulsoteclado::paintEvent(QPaintEvent* e) {
 void TfrmPulsoteclado::SincronizarModificadores() { panelTeclado->PonerModificadores(teclasQt_.Sincronizar()); }
 
 void TfrmPulsoteclado::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange && lblTextoOrigen) FondoTextos();
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) SincronizarModificadores();
     QMainWindow::changeEvent(e);
 }

@@ -130,6 +130,13 @@ private:
     void PintarModo(bool ejercicio);
     void SincronizarModificadores();
     void Practicar(TfrmPractica::Origen origen, bool cronometrada);
+    void FondoTextos();
+    // The spoken guide is on and has a voice.
+    bool Hablando() const;
+    void Decir(const std::string& utf8);
+    void DecirSiguiente(std::string frase);
+    QTimer* esperaVoz_ = nullptr;
+    std::string fraseEnEspera_;
 
     TeclasQt teclasQt_;
     std::unique_ptr<::Ajustes> ajustes_;

@@ -8,9 +8,11 @@
 
 namespace {
 
-// A green tick; Qt greys it out by itself for the disabled button.
-QIcon GlifoOk() {
-    QPixmap pm(16, 16);
+// A green tick; Qt greys it out by itself for the disabled button. Drawn at the screen's size and
+// at twice it, so it stays sharp on a high-density screen.
+QPixmap TrazoOk(int escala) {
+    QPixmap pm(16 * escala, 16 * escala);
+    pm.setDevicePixelRatio(escala);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -21,7 +23,13 @@ QIcon GlifoOk() {
     p.setPen(QPen(QColor(0, 128, 0), 2.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(trazo);
     p.end();
-    return QIcon(pm);
+    return pm;
+}
+
+QIcon GlifoOk() {
+    QIcon icono(TrazoOk(1));
+    icono.addPixmap(TrazoOk(2));
+    return icono;
 }
 
 }  // namespace
@@ -42,6 +50,7 @@ TfrmSobreElPrograma::TfrmSobreElPrograma(QWidget* padre) : QDialog(padre) {
 
     Memo = new QPlainTextEdit(this);
     Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setAccessibleName(QStringLiteral("Sobre el programa"));
     Memo->setGeometry(8, 8, 353, 185);
     Memo->setReadOnly(true);
     Memo->setFrameShape(QFrame::NoFrame);

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
-"""Draws data/manos.jpg and data/manos_pintadas.jpg (444 x 275).
+"""Draws data/manos.jpg and data/manos_pintadas.jpg (444 x 275), and the same
+pictures at twice the size for high-density screens (manos@2x.jpg, 888 x 550).
 
-Run: /usr/bin/python3 tools/dibujar_manos.py   (needs python3-pil)
+Run: /usr/bin/python3 tools/dibujar_manos.py [--escala 2]   (needs python3-pil)
+Without --escala it writes the pictures at their size and tests/data/manos_rota.jpg.
 
 Two hands seen from above, palms down, resting on a faint keyboard: the
 fingertips on the home row, the thumbs on the space bar. The second picture
@@ -14,6 +16,7 @@ kept very light and low in contrast.
 import math
 import os
 import random
+import sys
 
 from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
@@ -226,7 +229,7 @@ def color_img(color):
     return Image.new("RGB", (ANCHO * S, ALTO * S), color)
 
 
-def dibujar(pintada):
+def dibujar(pintada, escala=1):
     palmas, dedos = manos()
     img = color_img(FONDO)
     dibujar_teclado(img)
@@ -285,7 +288,8 @@ def dibujar(pintada):
     linea = ImageChops.subtract(grueso, fino)
     img = Image.composite(color_img(CONTORNO), img, linea)
 
-    img = img.resize((ANCHO, ALTO), Image.LANCZOS)
+    # The drawing is made at S times the size; the larger picture keeps more of it.
+    img = img.resize((ANCHO * escala, ALTO * escala), Image.LANCZOS)
     return img
 
 
@@ -322,12 +326,15 @@ def escribir_rota():
 
 
 def main():
-    for nombre, pintada in (("manos.jpg", False), ("manos_pintadas.jpg", True)):
-        ruta = os.path.join(DATOS, nombre)
-        dibujar(pintada).save(ruta, "JPEG", quality=90, optimize=True,
-                              progressive=False, subsampling=0)
+    escala = int(sys.argv[sys.argv.index("--escala") + 1]) if "--escala" in sys.argv else 1
+    sufijo = "" if escala == 1 else f"@{escala}x"
+    for nombre, pintada in (("manos", False), ("manos_pintadas", True)):
+        ruta = os.path.join(DATOS, f"{nombre}{sufijo}.jpg")
+        dibujar(pintada, escala).save(ruta, "JPEG", quality=90, optimize=True,
+                                      progressive=False, subsampling=0)
         print(ruta)
-    escribir_rota()
+    if escala == 1:
+        escribir_rota()
 
 
 if __name__ == "__main__":

@@ -15,6 +15,8 @@
 
 #include "catalogue/Cp1252.h"
 
+using cp1252::Utf8;
+
 namespace {
 
 constexpr int kUnidades = 7, kLecciones = 12, kEjercicios = 15;
@@ -61,19 +63,6 @@ bool DecodificarUtf8(const std::string& s, std::u32string& out) {
     return true;
 }
 
-std::string Utf8(char32_t u) {
-    std::string s;
-    if (u < 0x80) s += static_cast<char>(u);
-    else if (u < 0x800) { s += static_cast<char>(0xC0 | (u >> 6)); s += static_cast<char>(0x80 | (u & 0x3F)); }
-    else if (u < 0x10000) {
-        s += static_cast<char>(0xE0 | (u >> 12)); s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-        s += static_cast<char>(0x80 | (u & 0x3F));
-    } else {
-        s += static_cast<char>(0xF0 | (u >> 18)); s += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
-        s += static_cast<char>(0x80 | ((u >> 6) & 0x3F)); s += static_cast<char>(0x80 | (u & 0x3F));
-    }
-    return s;
-}
 
 // A line of the file in Windows-1252, or an error.
 bool A1252(const std::string& utf8, std::string& out, const std::string& f, int n) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace cp1252 {
 
@@ -23,6 +24,21 @@ inline constexpr int DeUnicode(char32_t u) {
     for (int i = 0; i < 32; ++i)
         if (kAlto[i] != 0 && kAlto[i] == u) return 0x80 + i;
     return -1;
+}
+
+// UTF-8 bytes of a code point.
+inline std::string Utf8(char32_t u) {
+    std::string s;
+    if (u < 0x80) s += static_cast<char>(u);
+    else if (u < 0x800) { s += static_cast<char>(0xC0 | (u >> 6)); s += static_cast<char>(0x80 | (u & 0x3F)); }
+    else if (u < 0x10000) {
+        s += static_cast<char>(0xE0 | (u >> 12)); s += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        s += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        s += static_cast<char>(0xF0 | (u >> 18)); s += static_cast<char>(0x80 | ((u >> 12) & 0x3F));
+        s += static_cast<char>(0x80 | ((u >> 6) & 0x3F)); s += static_cast<char>(0x80 | (u & 0x3F));
+    }
+    return s;
 }
 
 }  // namespace cp1252

@@ -117,6 +117,13 @@ void Panel::PonerMostrarPista(bool m) {
     setToolTip(mostrarPista_ ? pista_ : QString());
 }
 
+QColor Panel::Tinta() const {
+    // A light colour of its own (a finger's, the command grey) keeps black ink whatever the
+    // desktop's palette; otherwise the ink is the palette's, light on a dark desktop.
+    if (colorPropio_ && color_.isValid() && color_.lightnessF() >= 0.5) return Qt::black;
+    return palette().color(QPalette::ButtonText);
+}
+
 void Panel::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) emit Pulsado();
     QWidget::mouseReleaseEvent(e);
@@ -168,7 +175,7 @@ void Panel::paintEvent(QPaintEvent*) {
     if (leyenda_ != Leyenda::Ninguna) PintarLeyenda(p);
     if (!titulo_.isEmpty()) {
         p.setFont(FuenteTitulo());
-        p.setPen(pal.color(QPalette::ButtonText));
+        p.setPen(Tinta());
         QRectF t = r.adjusted(izquierda_ ? 4 : 0, 0, 0, 0);
         if (const double e = EscalaTitulo(); e < 1) {
             // Narrowed towards the side it is aligned to: the box widens by as much as it shrinks.
@@ -186,7 +193,7 @@ void Panel::paintEvent(QPaintEvent*) {
 void Panel::PintarLeyenda(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing, true);
     const QRectF a = areaLeyenda_;
-    const QColor tinta = palette().color(QPalette::ButtonText);
+    const QColor tinta = Tinta();
     p.setPen(QPen(tinta, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     const QPointF c = a.center();

@@ -68,6 +68,7 @@ protected:
 
 private:
     void PintarLeyenda(class QPainter& p);
+    QColor Tinta() const;
 
     Bisel exterior_ = Bisel::Elevado;
     Bisel interior_ = Bisel::Ninguno;

@@ -77,6 +77,7 @@ AjustesAyudas LeerAyudas(const Ajustes& a) {
     v.EsperaSiguienteTecla = a.Entero(QStringLiteral("Ayudas/EsperaSiguienteTecla"), 0, {0, 500, 1000, 2000});
     v.MarcarErrores = a.Booleano(QStringLiteral("Ayudas/MarcarErrores"), false);
     v.VelocidadYAciertos = a.Booleano(QStringLiteral("Ayudas/VelocidadYAciertos"), false);
+    v.GuiaHablada = a.Booleano(QStringLiteral("Ayudas/GuiaHablada"), false);
     return v;
 }
 
@@ -85,6 +86,7 @@ void PonerAyudas(Ajustes& a, const AjustesAyudas& v) {
     a.Poner(QStringLiteral("Ayudas/EsperaSiguienteTecla"), v.EsperaSiguienteTecla);
     a.Poner(QStringLiteral("Ayudas/MarcarErrores"), v.MarcarErrores);
     a.Poner(QStringLiteral("Ayudas/VelocidadYAciertos"), v.VelocidadYAciertos);
+    a.Poner(QStringLiteral("Ayudas/GuiaHablada"), v.GuiaHablada);
 }
 
 AjustesPractica LeerPractica(const Ajustes& a) {

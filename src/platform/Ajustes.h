@@ -45,8 +45,9 @@ struct AjustesAyudas {
     int EsperaSiguienteTecla = 0;  // milliseconds: 0, 500, 1000 or 2000
     bool MarcarErrores = false;
     bool VelocidadYAciertos = false;
+    bool GuiaHablada = false;  // spoken in Spanish, where a voice exists
 
-    bool Alguna() const { return SiguienteTecla || MarcarErrores || VelocidadYAciertos; }
+    bool Alguna() const { return SiguienteTecla || MarcarErrores || VelocidadYAciertos || GuiaHablada; }
     friend bool operator==(const AjustesAyudas&, const AjustesAyudas&) = default;
 };
 AjustesAyudas LeerAyudas(const Ajustes& a);

@@ -10,6 +10,9 @@
 #include <QLibrary>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSemaphore>
+#include <QThread>
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -24,7 +27,7 @@ Plataforma& LaPlataforma() {
 void EstablecerPlataforma(Plataforma* p) { g_otra = p; }
 
 PlataformaQt::PlataformaQt(QString carpetaModulo) : carpetaModulo_(std::move(carpetaModulo)) {}
-PlataformaQt::~PlataformaQt() = default;
+PlataformaQt::~PlataformaQt() { PararVoz(); }
 
 namespace {
 // Ctrl+C copies the text of the box, so a result can be kept or pasted elsewhere.
@@ -66,18 +69,89 @@ bool PlataformaQt::Preguntar(QWidget* padre, const QString& texto) {
     return caja.clickedButton() == si;
 }
 
+QFunctionPointer PlataformaQt::Modulo(const char* fichero, const char* entrada, const char* para) const {
+    const QString carpeta = carpetaModulo_.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaModulo_;
+    // Never unloaded: the motor's code lives in it until the program ends.
+    QLibrary modulo(carpeta + QLatin1Char('/') + QLatin1String(fichero));
+    const QFunctionPointer f = modulo.resolve(entrada);
+    if (!f) qWarning("Pulsoteclado: %s: %s", para, qUtf8Printable(modulo.errorString()));
+    return f;
+}
+
 void PlataformaQt::PrepararSonidos() {
     if (moduloBuscado_ || !QCoreApplication::instance()) return;
     moduloBuscado_ = true;
-    const QString carpeta = carpetaModulo_.isEmpty() ? QCoreApplication::applicationDirPath() : carpetaModulo_;
-    // Never unloaded: the motor's code lives in it until the program ends.
-    QLibrary modulo(carpeta + QLatin1Char('/') + QLatin1String(kModuloSonido));
-    auto* crear = reinterpret_cast<CrearMotorSonido*>(modulo.resolve(kCrearMotorSonido));
+    if (auto* crear = reinterpret_cast<CrearMotorSonido*>(Modulo(kModuloSonido, kCrearMotorSonido, "sin sonido")))
+        motor_ = crear(QCoreApplication::instance());
+}
+
+// What the voice's thread and the window share. The thread's tasks hold it too, so it outlives
+// a platform that goes while the speech service is still being reached.
+struct PlataformaQt::EstadoVoz {
+    std::atomic<int> estado{0};  // 0 not known yet, 1 ready, 2 none
+    QSemaphore conocida;
+    MotorVoz* motor = nullptr;   // made, used and deleted on the voice's thread only
+};
+
+void PlataformaQt::EmpezarVoz() {
+    if (voz_ || !QCoreApplication::instance()) return;
+    voz_ = std::make_shared<EstadoVoz>();
+    auto* crear = reinterpret_cast<CrearMotorVoz*>(Modulo(kModuloVoz, kCrearMotorVoz, "sin voz"));
     if (!crear) {
-        qWarning("Pulsoteclado: sin sonido: %s", qUtf8Printable(modulo.errorString()));
+        voz_->estado = 2;
         return;
     }
-    motor_ = crear(QCoreApplication::instance());
+    hiloVoz_ = new QThread;
+    hiloVoz_->setObjectName(QStringLiteral("voz"));
+    contextoVoz_ = new QObject;
+    contextoVoz_->moveToThread(hiloVoz_);
+    hiloVoz_->start();
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_, crear] {
+        e->motor = crear(nullptr);
+        e->estado = e->motor->Disponible() ? 1 : 2;
+        e->conocida.release();
+    }, Qt::QueuedConnection);
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, QCoreApplication::instance(),
+                     [this] { PararVoz(); });
+}
+
+void PlataformaQt::PararVoz() {
+    if (!hiloVoz_) return;
+    voz_->estado = 2;
+    // After whatever is queued: the motor goes on its own thread, then the thread ends.
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_] {
+        delete e->motor;
+        e->motor = nullptr;
+        QThread::currentThread()->quit();
+    }, Qt::QueuedConnection);
+    // A speech service that does not answer keeps its thread busy: it is left to end with the
+    // program rather than waited for.
+    if (hiloVoz_->wait(3000)) {
+        delete contextoVoz_;
+        delete hiloVoz_;
+    }
+    contextoVoz_ = nullptr;
+    hiloVoz_ = nullptr;
+}
+
+bool PlataformaQt::PrepararVoz() {
+    EmpezarVoz();
+    // A speech service that never answers counts as none.
+    if (voz_ && voz_->estado == 0 && voz_->conocida.tryAcquire(1, 15000)) voz_->conocida.release();
+    return voz_ && voz_->estado == 1;
+}
+
+bool PlataformaQt::HayVoz() {
+    EmpezarVoz();
+    return voz_ && voz_->estado == 1;
+}
+
+void PlataformaQt::Decir(const QString& texto) {
+    if (!voz_ || voz_->estado != 1) return;
+    // On the voice's thread: the key that asked for it is never kept waiting.
+    QMetaObject::invokeMethod(contextoVoz_, [e = voz_, texto] {
+        if (e->motor) e->motor->Decir(texto);
+    }, Qt::QueuedConnection);
 }
 
 void PlataformaQt::Pitido() {

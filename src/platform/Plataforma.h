@@ -4,10 +4,13 @@
 
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 #include "platform/Sonido.h"
+#include "platform/Voz.h"
 
 class QDialog;
+class QThread;
 class QWidget;
 
 class Plataforma {
@@ -36,6 +39,13 @@ public:
     virtual void PrepararSonidos() {}
     // Asks for a folder; empty when the user cancels.
     virtual QString ElegirCarpeta(QWidget* padre, const QString& titulo) { (void)padre; (void)titulo; return {}; }
+    // The spoken guide's voice. It is made ready on a thread of its own the first time either
+    // call asks for it (reaching the speech service can take seconds). PrepararVoz waits for the
+    // answer; HayVoz answers at once, false until the voice is ready. False without a Spanish voice.
+    virtual bool PrepararVoz() { return false; }
+    virtual bool HayVoz() { return false; }
+    // Says a text, cutting what was being said (an empty text only cuts). Never waits.
+    virtual void Decir(const QString&) {}
 };
 
 Plataforma& LaPlataforma();
@@ -59,12 +69,27 @@ public:
     void PrepararSonidos() override;
     QString ElegirCarpeta(QWidget* padre, const QString& titulo) override;
     bool SonidoDisponible() const { return !motor_.isNull(); }
+    bool PrepararVoz() override;
+    bool HayVoz() override;
+    void Decir(const QString& texto) override;
 
 private:
+    void EmpezarVoz();
+    void PararVoz();
+
+    // The entry point of a module of the program's folder, or null (with a warning) without it.
+    QFunctionPointer Modulo(const char* fichero, const char* entrada, const char* para) const;
+
     QString carpetaModulo_;
     bool moduloBuscado_ = false;
     // Owned by the application object, so it goes before the audio system does.
     QPointer<MotorSonido> motor_;
+    // The voice lives on its own thread, where every call to the speech service is made; it is
+    // stopped before the application object goes.
+    struct EstadoVoz;
+    std::shared_ptr<EstadoVoz> voz_;  // null until the voice is first asked for
+    QThread* hiloVoz_ = nullptr;
+    QObject* contextoVoz_ = nullptr;  // in hiloVoz_
 };
 
 // Length of a PCM WAV file in milliseconds, or -1 when the header cannot be read.

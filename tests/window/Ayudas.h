@@ -42,6 +42,13 @@ public:
         dialogos << QString::fromLatin1(d.metaObject()->className());
         return alDialogo(d);
     }
+    // The spoken guide's voice: whether there is one, how often it was asked for, what it said.
+    bool vozDisponible = true;
+    int vozPedida = 0;
+    QStringList dichos;
+    bool PrepararVoz() override { ++vozPedida; return vozDisponible; }
+    bool HayVoz() override { ++vozPedida; return vozDisponible; }
+    void Decir(const QString& t) override { dichos << t; }
 };
 
 // A scratch home for the progress file, the settings file and the recording platform, for one test.
