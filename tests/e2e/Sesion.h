@@ -7,6 +7,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -198,15 +199,21 @@ struct Sesion {
     }
 
     void ArrancarX() {
-        int pantalla = 0;
-        for (int n = 60 + getpid() % 100;; ++n)
-            if (!fs::exists("/tmp/.X11-unix/X" + std::to_string(n)) && !fs::exists("/tmp/.X" + std::to_string(n) + "-lock")) {
-                pantalla = n;
-                break;
-            }
-        display = ":" + std::to_string(pantalla);
+        // Xvfb takes a free display itself and writes its number when it is ready: a display
+        // chosen here could be taken by another session (or another worktree's tests) before
+        // Xvfb locks it, and the two sessions would then share one server.
+        int tubo[2];
+        Comprobar(pipe(tubo) == 0, "pipe");
+        g_xvfb = Lanzar({"Xvfb", "-displayfd", std::to_string(tubo[1]), "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+        close(tubo[1]);
+        std::string numero;
+        pollfd p{tubo[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&p, 1, 20000) > 0 && read(tubo[0], &c, 1) == 1 && c != '\n') numero += c;
+        close(tubo[0]);
+        Comprobar(!numero.empty(), "Xvfb did not start");
+        display = ":" + numero;
         g_display = display;
-        g_xvfb = Lanzar({"Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
         Comprobar(Esperar([&] { return (x.d = XOpenDisplay(display.c_str())) != nullptr; }), "Xvfb did not start");
         // Windows come and go between a query and a look at them: such errors are not failures.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });

@@ -25,6 +25,8 @@ void PonerPortapapeles(const Sesion& s, const std::string& utf8) {
     Comprobar(f != nullptr, "xclip");
     fwrite(utf8.data(), 1, utf8.size(), f);
     pclose(f);
+    // xclip takes the selection from a child of its own: paste only once it holds it.
+    Comprobar(Esperar([&] { return Portapapeles(s) == utf8; }), "the clipboard did not take the text");
 }
 
 // The program's texts are Windows-1252; the clipboard holds UTF-8.
