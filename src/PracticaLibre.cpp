@@ -345,6 +345,15 @@ void TfrmPractica::MostrarEspera() {
                     .arg(pulsacionesRegistradas_)
                     .arg(practica::kPulsacionesParaRepaso));
     }
+    ColocarTeclado();
+    lineas_.clear();
+    pagina_ = static_cast<std::size_t>(-1);
+    MostrarPagina();
+    lblTextoOrigen->show();
+}
+
+// The keyboard and hands as "Ver teclado" says, and the texts where they then go.
+bool TfrmPractica::ColocarTeclado() {
     const bool teclado = chkVerTeclado->isChecked();
     panelTeclado->setVisible(teclado);
     if (teclado) MostrarManos();
@@ -353,10 +362,7 @@ void TfrmPractica::MostrarEspera() {
         imgManosPintadas->hide();
     }
     piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, !teclado);
-    lineas_.clear();
-    pagina_ = static_cast<std::size_t>(-1);
-    MostrarPagina();
-    lblTextoOrigen->show();
+    return teclado;
 }
 
 void TfrmPractica::MostrarManos() { piezas::MostrarManos(cfg_.VerManos, imgManos, imgManosPintadas, manosDecodificadas_); }
@@ -478,14 +484,7 @@ void TfrmPractica::Empezar() {
     edtTexto->hide();
     lblAvisos->hide();
     btnReemplazar->hide();
-    const bool teclado = chkVerTeclado->isChecked();
-    panelTeclado->setVisible(teclado);
-    if (teclado) MostrarManos();
-    else {
-        imgManos->hide();
-        imgManosPintadas->hide();
-    }
-    piezas::ColocarTextos(lblTextoOrigen, lblTextoEscrito, !teclado);
+    const bool teclado = ColocarTeclado();
     lblLinea->move(3, piezas::AlturaLinea(!teclado));
     lblLinea->show();
     lineas_.clear();

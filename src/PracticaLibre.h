@@ -122,6 +122,7 @@ private:
     void MostrarPagina();
     void MostrarEscrito();
     void MostrarManos();
+    bool ColocarTeclado();
     void ActualizarTitulo();
     void NuevoRepaso();
     void CambioDeOrigen();

@@ -18,21 +18,11 @@
 
 #include "Ayudas.h"
 #include "Muestras.h"
+#include "Pintado.h"
 #include "PracticaLibre.h"
 #include "platform/Texto.h"
 
-void SincronizarX11(void* display);  // SincronizarX11.cpp
-
 namespace {
-
-class ContadorPintado : public QObject {
-public:
-    int veces = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++veces;
-        return false;
-    }
-};
 
 struct Estado {
     QTemporaryDir casa;
@@ -43,15 +33,8 @@ struct Estado {
 };
 Estado* g = nullptr;
 
-void Terminar() {
-    QCoreApplication::sendPostedEvents();
-    if (g->x11) SincronizarX11(g->x11);
-}
-
-void Asentar() {
-    QCoreApplication::processEvents();
-    Terminar();
-}
+void Terminar() { medida::Terminar(g->x11); }
+void Asentar() { medida::Asentar(g->x11); }
 
 AjustesAyudas TodasLasAyudas() {
     AjustesAyudas a;
@@ -64,7 +47,7 @@ void AbrirVentana(benchmark::State& state, TfrmPractica::Origen origen) {
     medida::Muestras m;
     bool bien = true;
     for (auto _ : state) {
-        ContadorPintado pintado;
+        medida::ContadorPintado pintado;
         const auto t0 = medida::Reloj::now();
         auto w = std::make_unique<TfrmPractica>(g->cfg, TodasLasAyudas());
         w->installEventFilter(&pintado);
@@ -110,7 +93,7 @@ void TeclaAPantalla(benchmark::State& state) {
             if (w.panelTeclado->Tecla(d.nombre)->Marca()) return true;
         return false;
     };
-    ContadorPintado texto_, tecla_;
+    medida::ContadorPintado texto_, tecla_;
     w.lblTextoEscrito->installEventFilter(&texto_);
     Panel* teclaA = w.panelTeclado->Tecla("btnA");
     teclaA->installEventFilter(&tecla_);

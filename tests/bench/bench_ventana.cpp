@@ -22,12 +22,11 @@
 #include "Ayudas.h"
 #include "AyudasEscritura.h"
 #include "Muestras.h"
+#include "Pintado.h"
 #include "Pulsoteclado.h"
 #include "platform/Texto.h"
 
 using catalogo::Posicion;
-
-void SincronizarX11(void* display);  // SincronizarX11.cpp
 
 namespace {
 
@@ -41,16 +40,6 @@ public:
     }
 };
 
-// Counts the paint events of the widgets it watches.
-class ContadorPintado : public QObject {
-public:
-    int veces = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++veces;
-        return false;
-    }
-};
-
 struct Estado {
     QTemporaryDir casa;
     PlataformaCronometrada plataforma;
@@ -60,18 +49,8 @@ struct Estado {
 };
 Estado* g = nullptr;
 
-// Everything the event left to do done: posted events (the deferred repaints among them) sent,
-// and on xcb one round trip so that the X server has taken the picture.
-void Terminar() {
-    QCoreApplication::sendPostedEvents();
-    if (g->x11) SincronizarX11(g->x11);
-}
-
-// The untimed settling between iterations.
-void Asentar() {
-    QCoreApplication::processEvents();
-    Terminar();
-}
+void Terminar() { medida::Terminar(g->x11); }
+void Asentar() { medida::Asentar(g->x11); }
 
 void Ir(Posicion p) {
     TfrmPulsoteclado& w = *g->w;
@@ -118,7 +97,7 @@ void TeclaAPantalla(benchmark::State& state, Posicion p, bool conTeclado, bool c
             if (w.Boton(d.nombre)->Marca()) return true;
         return false;
     };
-    ContadorPintado texto_, tecla_;
+    medida::ContadorPintado texto_, tecla_;
     w.lblTextoEscrito->installEventFilter(&texto_);
     Panel* teclaA = w.Boton("btnA");
     teclaA->installEventFilter(&tecla_);
@@ -187,7 +166,7 @@ void AlternarUnidad4(benchmark::State& state, bool empezar) {
     Asentar();
     medida::Muestras m;
     bool bien = true;
-    ContadorPintado teclado_;
+    medida::ContadorPintado teclado_;
     w.Boton("btnEspacio")->installEventFilter(&teclado_);
     for (auto _ : state) {
         if (!empezar) {
