@@ -51,14 +51,14 @@ struct PaletaDeLaPrueba {
 
 }  // namespace
 
-class PruebaAspecto : public QObject {
+class PruebaApariencia : public QObject {
     Q_OBJECT
 private slots:
     void escritorioOscuro();
     void escritorioClaroSinVelo();
 };
 
-void PruebaAspecto::escritorioOscuro() {
+void PruebaApariencia::escritorioOscuro() {
     Entorno e;
     PaletaDeLaPrueba oscura(PaletaOscura());
     auto w = Ventana();
@@ -85,7 +85,7 @@ void PruebaAspecto::escritorioOscuro() {
     QVERIFY(ventana.pixelColor(punto).lightnessF() < 0.5);
 }
 
-void PruebaAspecto::escritorioClaroSinVelo() {
+void PruebaApariencia::escritorioClaroSinVelo() {
     Entorno e;
     auto w = Ventana();
     w->AlternarEjercicio();
@@ -102,5 +102,5 @@ void PruebaAspecto::escritorioClaroSinVelo() {
     QTRY_VERIFY(!w->lblTextoOrigen->autoFillBackground());
 }
 
-QTEST_MAIN(PruebaAspecto)
-#include "test_aspecto.moc"
+QTEST_MAIN(PruebaApariencia)
+#include "test_apariencia.moc"

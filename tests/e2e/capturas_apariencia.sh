@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the real program on another desktop look, for docs/: idle, running, and a dialog,
 # with the keys coloured by finger and the painted hands. The look comes from the environment:
-#   tests/e2e/capturas_aspecto.sh build/normal/pulsoteclado docs oscuro QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
-#   tests/e2e/capturas_aspecto.sh build/normal/pulsoteclado docs doble QT_SCALE_FACTOR=2
+#   tests/e2e/capturas_apariencia.sh build/normal/pulsoteclado docs oscuro QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark
+#   tests/e2e/capturas_apariencia.sh build/normal/pulsoteclado docs doble QT_SCALE_FACTOR=2
 # Needs Xvfb, xdotool and ImageMagick (and qt6-gtk-platformtheme for the GTK theme).
 set -euo pipefail
 programa=$(realpath "$1"); salida=$(realpath "$2"); prefijo=$3; shift 3
