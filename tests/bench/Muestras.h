@@ -3,10 +3,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace medida {
@@ -38,6 +44,31 @@ public:
 
 private:
     std::vector<double> s_;
+};
+
+// A scratch folder made under --carpeta DIR (default: here), for benchmarks that touch the disk.
+// The other arguments are left in resto for the benchmark library; empty on failure.
+class Carpeta {
+public:
+    Carpeta(int argc, char** argv, const char* prefijo) {
+        std::string base = ".";
+        for (int i = 0; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--carpeta") == 0 && i + 1 < argc) base = argv[++i];
+            else resto.push_back(argv[i]);
+        }
+        std::string plantilla = std::filesystem::absolute(base).string() + "/" + prefijo + "-XXXXXX";
+        if (::mkdtemp(plantilla.data())) ruta = plantilla;
+        else std::perror("mkdtemp");
+    }
+    ~Carpeta() {
+        std::error_code e;
+        if (!ruta.empty()) std::filesystem::remove_all(ruta, e);
+    }
+    Carpeta(const Carpeta&) = delete;
+    Carpeta& operator=(const Carpeta&) = delete;
+
+    std::string ruta;
+    std::vector<char*> resto;
 };
 
 }  // namespace medida

@@ -118,25 +118,15 @@ std::string TipoSistemaFicheros(const std::string& ruta) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string base = ".";
-    std::vector<char*> resto;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--carpeta") == 0 && i + 1 < argc) base = argv[++i];
-        else resto.push_back(argv[i]);
-    }
-    std::string plantilla = fs::absolute(base).string() + "/bench-almacen-XXXXXX";
-    if (!::mkdtemp(plantilla.data())) {
-        std::perror("mkdtemp");
-        return 2;
-    }
-    g_carpeta = plantilla;
+    medida::Carpeta carpeta(argc, argv, "bench-almacen");
+    if (carpeta.ruta.empty()) return 2;
+    g_carpeta = carpeta.ruta;
+    std::vector<char*>& resto = carpeta.resto;
     std::cerr << "carpeta: " << g_carpeta << " (" << TipoSistemaFicheros(g_carpeta) << ")\n";
     int n = static_cast<int>(resto.size());
     benchmark::Initialize(&n, resto.data());
     benchmark::AddCustomContext("sistema_ficheros", TipoSistemaFicheros(g_carpeta));
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code e;
-    fs::remove_all(g_carpeta, e);
     return 0;
 }
