@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPalette>
 
+#include "keyboard/PanelTeclado.h"
 #include "platform/Jpeg.h"
 #include "platform/Plataforma.h"
 #include "platform/Rutas.h"
@@ -45,6 +46,19 @@ void FondoTextos(const QPalette& pal, QLabel* origen, QLabel* escrito) {
         if (oscuro) l->setAttribute(Qt::WA_NoSystemBackground, false);
         l->setAutoFillBackground(oscuro);
     }
+}
+
+Panel* Cabecera(QWidget* padre, const char* nombre, Panel** reloj) {
+    auto* cabecera = new Panel(padre);
+    cabecera->setObjectName(QString::fromLatin1(nombre));
+    cabecera->setGeometry(8, 4, 775, 22);
+    *reloj = new Panel(cabecera);
+    (*reloj)->setObjectName(QStringLiteral("lblReloj"));
+    (*reloj)->setGeometry(2, 2, 50, 18);
+    (*reloj)->PonerBiselExterior(Panel::Bisel::Ninguno);
+    (*reloj)->PonerBiselInterior(Panel::Bisel::Hundido);
+    (*reloj)->hide();
+    return cabecera;
 }
 
 void ColocarTextos(QLabel* origen, QLabel* escrito, bool tecladoOculto) {

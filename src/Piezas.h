@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QString>
 
+class Panel;
 class QLabel;
 class QPalette;
 class QWidget;
@@ -17,6 +18,9 @@ namespace piezas {
 QLabel* EtiquetaTexto(QWidget* padre, const char* nombre, const QString& nombreAccesible);
 // Their background for the palette: none on a light one, a veil on a dark one.
 void FondoTextos(const QPalette& pal, QLabel* origen, QLabel* escrito);
+
+// The heading line across the top, with its clock (sunken, hidden) at its left end in *reloj.
+Panel* Cabecera(QWidget* padre, const char* nombre, Panel** reloj);
 
 // Where the two texts go: below the keyboard, or filling the window when the keyboard is hidden.
 void ColocarTextos(QLabel* origen, QLabel* escrito, bool tecladoOculto);

@@ -128,15 +128,7 @@ TfrmPractica::TfrmPractica(const almacen::TConfiguracion& configuracion, const A
     panelTeclado = new PanelTeclado(escena);
     panelTeclado->move(8, 32);
     panelTeclado->PintarTeclado(cfg_.PintarTecladoActivo);
-    panelCabecera = new Panel(escena);
-    panelCabecera->setObjectName(QStringLiteral("panelCabecera"));
-    panelCabecera->setGeometry(8, 4, 775, 22);
-    lblReloj = new Panel(panelCabecera);
-    lblReloj->setObjectName(QStringLiteral("lblReloj"));
-    lblReloj->setGeometry(2, 2, 50, 18);
-    lblReloj->PonerBiselExterior(Panel::Bisel::Ninguno);
-    lblReloj->PonerBiselInterior(Panel::Bisel::Hundido);
-    lblReloj->hide();
+    panelCabecera = piezas::Cabecera(escena, "panelCabecera", &lblReloj);
     lblLinea = piezas::Linea(escena);
     lblTextoOrigen = piezas::EtiquetaTexto(escena, "lblTextoOrigen", QStringLiteral("Texto a copiar"));
     lblTextoEscrito = piezas::EtiquetaTexto(escena, "lblTextoEscrito", QStringLiteral("Texto escrito"));

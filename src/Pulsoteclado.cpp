@@ -116,15 +116,7 @@ TfrmPulsoteclado::TfrmPulsoteclado(QWidget* padre) : QMainWindow(padre) {
     panelTeclado = new PanelTeclado(cliente);
     panelTeclado->move(8, 32);
 
-    panelLecciones = new Panel(cliente);
-    panelLecciones->setObjectName(QStringLiteral("panelLecciones"));
-    panelLecciones->setGeometry(8, 4, 775, 22);
-    lblReloj = new Panel(panelLecciones);
-    lblReloj->setObjectName(QStringLiteral("lblReloj"));
-    lblReloj->setGeometry(2, 2, 50, 18);
-    lblReloj->PonerBiselExterior(Panel::Bisel::Ninguno);
-    lblReloj->PonerBiselInterior(Panel::Bisel::Hundido);
-    lblReloj->hide();
+    panelLecciones = piezas::Cabecera(cliente, "panelLecciones", &lblReloj);
 
     lblLinea = piezas::Linea(cliente);
     lblTextoOrigen = piezas::EtiquetaTexto(cliente, "lblTextoOrigen", QStringLiteral("Texto a copiar"));
